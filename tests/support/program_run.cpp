@@ -1,0 +1,231 @@
+#include "support/program_run.h"
+
+#include <shlobj.h>
+
+namespace tv2test {
+namespace {
+std::wstring Widen(const char* s) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, s, -1, nullptr, 0);
+    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, s, -1, &w[0], n);
+    return w;
+}
+
+// Build paths come in as Unix paths; Wine maps them through drive Z:.
+std::wstring HostPath(const char* unixPath) {
+    std::wstring w = L"Z:" + Widen(unixPath);
+    for (auto& c : w)
+        if (c == L'/') c = L'\\';
+    return w;
+}
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + L"\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+struct FindData {
+    DWORD pid;
+    const wchar_t* className;
+    const wchar_t* title;
+    HWND found;
+};
+
+BOOL CALLBACK FindProc(HWND w, LPARAM lp) {
+    FindData* d = reinterpret_cast<FindData*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != d->pid) return TRUE;
+    wchar_t cls[256], title[512];
+    GetClassNameW(w, cls, 256);
+    if (lstrcmpW(cls, d->className) != 0) return TRUE;
+    if (d->title) {
+        GetWindowTextW(w, title, 512);
+        if (lstrcmpW(title, d->title) != 0) return TRUE;
+    }
+    d->found = w;
+    return FALSE;
+}
+
+BOOL CALLBACK CollectText(HWND child, LPARAM lp) {
+    wchar_t cls[64];
+    GetClassNameW(child, cls, 64);
+    if (lstrcmpiW(cls, L"Static") == 0) {
+        wchar_t text[2048];
+        GetWindowTextW(child, text, 2048);
+        auto* out = reinterpret_cast<std::wstring*>(lp);
+        if (text[0]) {
+            if (!out->empty()) *out += L"\n";
+            *out += text;
+        }
+    }
+    return TRUE;
+}
+}  // namespace
+
+std::string Narrow(const std::wstring& s) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring SettingsPath() {
+    wchar_t path[MAX_PATH];
+    SHGetSpecialFolderPathW(nullptr, path, CSIDL_APPDATA, TRUE);
+    return std::wstring(path) + L"\\Tovara2\\Settings.xml";
+}
+
+void SeedSettings(const std::wstring& xml) {
+    std::wstring path = SettingsPath();
+    CreateDirectoryW(path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written;
+    const wchar_t bom = 0xFEFF;
+    WriteFile(h, &bom, 2, &written, nullptr);
+    WriteFile(h, xml.data(), static_cast<DWORD>(xml.size() * 2), &written, nullptr);
+    CloseHandle(h);
+}
+
+void ClearSettings() { DeleteFileW(SettingsPath().c_str()); }
+
+std::wstring ReadUtf16File(const std::wstring& path, bool* found) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (found) *found = h != INVALID_HANDLE_VALUE;
+    if (h == INVALID_HANDLE_VALUE) return L"";
+    DWORD size = GetFileSize(h, nullptr), read = 0;
+    std::wstring text(size / 2, L'\0');
+    if (size >= 2) ReadFile(h, &text[0], size & ~1u, &read, nullptr);
+    CloseHandle(h);
+    if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+    return text;
+}
+
+std::wstring ReadSettings(bool* found) { return ReadUtf16File(SettingsPath(), found); }
+
+std::wstring BuiltPackage(const wchar_t* fileName) {
+    return HostPath(TOVARA2_PACKAGES_DIR) + L"\\" + fileName;
+}
+
+ProgramRun::ProgramRun() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static LONG counter;
+    wchar_t name[64];
+    wsprintfW(name, L"tv2run-%u-%u", GetCurrentProcessId(), static_cast<unsigned>(InterlockedIncrement(&counter)));
+    folder_ = std::wstring(temp) + name;
+    RemoveTree(folder_);
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    std::wstring exe = HostPath(TOVARA2_BIN_DIR) + L"\\Tovara2.exe";
+    CopyFileW(exe.c_str(), (folder_ + L"\\Tovara2.exe").c_str(), FALSE);
+}
+
+ProgramRun::~ProgramRun() {
+    if (pi_.hProcess) {
+        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(pi_.hProcess, 1);
+            WaitForSingleObject(pi_.hProcess, 5000);
+        }
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+    }
+    RemoveTree(folder_);
+}
+
+void ProgramRun::AddPackage(const std::wstring& source, const wchar_t* asName) {
+    CreateDirectoryW(PluginsFolder().c_str(), nullptr);
+    std::wstring name = asName ? asName : source.substr(source.rfind(L'\\') + 1);
+    CopyFileW(source.c_str(), (PluginsFolder() + L"\\" + name).c_str(), FALSE);
+}
+
+bool ProgramRun::Launch(const std::wstring& workingDir) {
+    std::wstring dir = workingDir;
+    if (dir.empty()) {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        dir = temp;
+    }
+    std::wstring exe = folder_ + L"\\Tovara2.exe";
+    std::wstring cmd = L"\"" + exe + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    startMs_ = GetTickCount();
+    return CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi_) != 0;
+}
+
+bool ProgramRun::Start(const std::wstring& workingDir, DWORD timeoutMs) {
+    if (!Launch(workingDir)) return false;
+    DWORD began = startMs_;
+    while (GetTickCount() - began < timeoutMs) {
+        bar_ = FindProcessWindow(pi_.dwProcessId, L"Tovara2 Main Window");
+        if (bar_ && IsWindowVisible(bar_)) {
+            startMs_ = GetTickCount() - began;
+            return true;
+        }
+        if (WaitForSingleObject(pi_.hProcess, 5) == WAIT_OBJECT_0) return false;
+    }
+    return false;
+}
+
+DWORD ProgramRun::WaitExit(DWORD timeoutMs) {
+    if (!pi_.hProcess) return kTimedOut;
+    if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(pi_.hProcess, 1);
+        WaitForSingleObject(pi_.hProcess, 5000);
+        return kTimedOut;
+    }
+    DWORD code = kTimedOut;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+}
+
+DWORD ProgramRun::Close(DWORD timeoutMs) {
+    HWND bar = FindProcessWindow(pi_.dwProcessId, L"Tovara2 Main Window");
+    if (bar) PostMessageW(bar, WM_CLOSE, 0, 0);
+    return WaitExit(timeoutMs);
+}
+
+HWND FindProcessWindow(DWORD pid, const wchar_t* className, const wchar_t* title) {
+    FindData d = {pid, className, title, nullptr};
+    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&d));
+    return d.found;
+}
+
+std::wstring TakeMessageBox(DWORD pid, DWORD timeoutMs, std::wstring* caption) {
+    DWORD began = GetTickCount();
+    while (GetTickCount() - began < timeoutMs) {
+        HWND box = FindProcessWindow(pid, L"#32770");
+        if (box) {
+            Sleep(50);  // let the box finish laying out its text
+            std::wstring text;
+            EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
+            if (caption) {
+                wchar_t title[256];
+                GetWindowTextW(box, title, 256);
+                *caption = title;
+            }
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            PostMessageW(box, WM_CLOSE, 0, 0);
+            return text;
+        }
+        Sleep(20);
+    }
+    return L"";
+}
+
+}  // namespace tv2test
