@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/owners.h"
+#include "plugins/plugin_system.h"
 
 namespace {
 const WCHAR kBarClass[] = L"Tovara2 Main Window";
@@ -25,7 +26,10 @@ LRESULT CALLBACK BarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_CREATE:
+        return PluginSystemStart(w) ? 0 : -1;
     case WM_DESTROY:
+        PluginSystemStop();
         PostQuitMessage(0);
         return 0;
     }

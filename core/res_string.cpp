@@ -7,13 +7,13 @@ WCHAR g_strBuffer[2048];
 }
 
 int LoadStringLang(HMODULE module, UINT id, WCHAR* buffer, int size, WORD language) {
-    if (!buffer) return 0;
+    if (!buffer || size < 1) return 0;
     HRSRC info = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), language);
     HGLOBAL block = info ? LoadResource(module, info) : nullptr;
     const WCHAR* p = block ? static_cast<const WCHAR*>(LockResource(block)) : nullptr;
     if (!p) {
         // An empty text is safer for callers that show the buffer regardless.
-        if (size > 0) buffer[0] = 0;
+        buffer[0] = 0;
         return 0;
     }
     const WCHAR* end = p + SizeofResource(module, info) / sizeof(WCHAR);

@@ -1,0 +1,75 @@
+// Opening and closing the store, and its listeners.
+#include "core/memory.h"
+#include "core/wstr.h"
+#include "settings/settings_state.h"
+
+SettingsStoreState Store;
+
+SettingsNode* SettingsCurrentProfile() {
+    return static_cast<SettingsNode*>(PtrArrayGet(Store.profiles, Store.current));
+}
+
+void SettingsNotify(UINT code, const WCHAR* path) {
+    // Indexed afresh on every step: a listener may remove itself (or add
+    // another) while it is being called, and the one that moved into its
+    // slot must not be skipped.
+    UINT i = 0;
+    while (Store.listeners && i < Store.listeners->count) {
+        void* listener = Store.listeners->items[i];
+        reinterpret_cast<SettingsListener>(listener)(code, path);
+        if (Store.listeners && i < Store.listeners->count && Store.listeners->items[i] == listener) i++;
+    }
+}
+
+int SettingsOpen(const WCHAR* rootName) {
+    WCHAR path[MAX_PATH];
+    SettingsLocateFile(path);
+    return SettingsOpenFile(path, rootName);
+}
+
+int SettingsOpenFile(const WCHAR* path, const WCHAR* rootName) {
+    if (!path || !*path) return 2;
+    // A second open finishes the first store properly rather than dropping
+    // what it holds.
+    if (Store.open) SettingsClose();
+    Store.rootName = rootName ? StrDup(rootName) : nullptr;
+    StrCopyN(Store.path, path, MAX_PATH);
+    Store.profiles = PtrArrayCreate();
+    if (!Store.listeners) Store.listeners = PtrArrayCreate();
+    Store.quiet = 0;
+    Store.open = true;
+    SettingsLoad();
+    return 0;
+}
+
+int SettingsClose() {
+    if (Store.listeners) PtrArrayDestroy(Store.listeners);
+    Store.listeners = nullptr;
+    if (!Store.open) return 0;
+    bool saved = SettingsSave();
+    SettingsFreeProfiles();
+    PtrArrayDestroy(Store.profiles);
+    Store.profiles = nullptr;
+    if (Store.rootName) MemFree(Store.rootName);
+    Store.rootName = nullptr;
+    Store.path[0] = 0;
+    Store.open = false;
+    Store.keepUnreadable = false;
+    Store.quiet = 0;
+    return saved ? 0 : 2;
+}
+
+const WCHAR* SettingsFilePath() { return Store.open ? Store.path : nullptr; }
+
+int SettingsAddListener(SettingsListener listener) {
+    if (!listener) return 1;
+    if (!Store.listeners) Store.listeners = PtrArrayCreate();
+    PtrArrayAdd(Store.listeners, reinterpret_cast<void*>(listener));
+    return 0;
+}
+
+int SettingsRemoveListener(SettingsListener listener) {
+    if (!listener) return 1;
+    if (Store.listeners) PtrArrayRemove(Store.listeners, reinterpret_cast<void*>(listener));
+    return 0;
+}
