@@ -1,8 +1,38 @@
 #pragma once
+// The bar: the program's main window, docked as a desktop toolbar at the top
+// or bottom edge of one monitor. Main thread only, except where noted.
 #include <windows.h>
 
-// The bar window's class, "Tovara2 Main Window".
+enum : UINT {
+    BARM_APPBAR = WM_APP + 1,       // the shell's desktop-toolbar callback
+    BARM_SHOWWELCOME = WM_APP + 2,  // wParam 1: no module window is left; 0: one exists
+};
+
+const int BAR_HEIGHT = 28;
+const int BAR_COLLAPSED_HEIGHT = 4;
+
+// The class "Tovara2 Main Window" and the window itself (start-up).
 bool BarRegisterClass();
 void BarUnregisterClass();
 // Creates the bar; false when creation (docking included) failed.
 bool BarCreateWindow();
+// The bar window, or null before creation and after destruction.
+HWND BarGetWindow();
+
+void BarLoadSettings(const WCHAR* key);  // null: all five bar settings
+void BarSaveSettings();
+void BarReposition();
+void BarSetOpacity(UINT percent);
+UINT BarGetOpacity();
+// The client rectangle less the 2-pixel raised edge facing the desktop.
+// Safe from any thread: it reads only the bar's client rectangle and edge.
+void BarGetModuleArea(RECT* area);
+void BarGetMonitorRect(RECT* rect);
+BOOL BarCenterWindow(HWND window, int width, int height, DWORD style, DWORD exStyle);
+// Moves a popup rectangle (screen coordinates) next to the bar, inside its
+// monitor horizontally. Safe from any thread.
+void BarFitPopupRect(RECT* rect);
+
+void MonitorsRefresh();
+UINT MonitorsGetPrimary();
+UINT MonitorsGetCount();

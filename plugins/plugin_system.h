@@ -5,3 +5,7 @@
 
 bool PluginSystemStart(HWND bar);
 void PluginSystemStop();
+
+// Draws the frames of the visible modules in the current border style; the
+// bar's painting calls it on the main thread.
+void ModulesDrawFrames(HWND bar, HDC dc);

@@ -8,3 +8,5 @@ bool PluginSystemStart(HWND bar) {
 }
 
 void PluginSystemStop() {}
+
+void ModulesDrawFrames(HWND bar, HDC dc) {}

@@ -1,0 +1,182 @@
+/*
+ * Tovara2 plug-in interface, version 1.0 (host 2.0.4).
+ *
+ * The one header a package author needs. A package is a DLL in the host's
+ * Plugins folder that exports TV2PackageProc by its plain name: with MinGW
+ * link with -Wl,--kill-at (or a .def file), with MSVC use a .def file
+ * containing "EXPORTS TV2PackageProc". Plain C; compiles as C or C++.
+ *
+ * The records below are shared memory between host and package: their
+ * 32-bit layouts are fixed and checked at the end of this file.
+ */
+#ifndef TOVARA2_SDK_H
+#define TOVARA2_SDK_H
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Package entry point ------------------------------------------------ */
+
+/* Messages the host sends to TV2PackageProc(message, arg1, arg2). */
+#define PKG_GET_INFO 1      /* -> (UINT_PTR)&PackageInfo, or 0 */
+#define PKG_INIT 2          /* arg1 PackageRecord*, arg2 TV2HostCallback; nonzero = success */
+#define PKG_EXIT 3
+#define PKG_LOAD_SETTINGS 4
+#define PKG_SAVE_SETTINGS 5
+#define PKG_SHOW_OPTIONS 6  /* arg1 ModuleRecord* or 0 (the package's own), arg2 HWND panel */
+#define PKG_HIDE_OPTIONS 7  /* arg1 ModuleRecord* or 0 */
+
+typedef UINT_PTR(WINAPI* TV2PackageProcFn)(UINT message, UINT_PTR arg1, UINT_PTR arg2);
+
+/* What PKG_GET_INFO points at; owned by the package. website may be null. */
+typedef struct PackageInfo {
+    const WCHAR* name;
+    const WCHAR* author;
+    const WCHAR* website;
+} PackageInfo;
+
+/* ---- Records ------------------------------------------------------------ */
+
+#define TV2_PACKAGE_RECORD_TAG 36  /* first word of every PackageRecord */
+#define TV2_MODULE_RECORD_TAG 268  /* first word of every ModuleRecord */
+
+/* The host's record of one package; read-only for the package. */
+typedef struct PackageRecord {
+    DWORD size;          /* TV2_PACKAGE_RECORD_TAG */
+    WCHAR* fileName;     /* file name in Plugins, the package's identity */
+    WCHAR* name;
+    WCHAR* author;
+    WCHAR* website;      /* or null */
+    HMODULE module;      /* library while loaded */
+    FARPROC entry;       /* TV2PackageProc while loaded */
+    DWORD initialised;   /* 1 from PKG_INIT until PKG_EXIT returned */
+    DWORD flags;         /* TV2_PACKAGE_NO_UNINSTALL */
+} PackageRecord;
+
+/* Set by a package in its record's flags: the configuration window then
+   offers no "Uninstall Package" for it. */
+#define TV2_PACKAGE_NO_UNINSTALL 0x1
+
+#define TV2_MODULE_NAME_CHARS 118  /* including the terminator */
+
+/* Filled by the package and passed to HC_REGISTER_MODULE; the host copies it. */
+typedef struct ModuleDescriptor {
+    WCHAR name[TV2_MODULE_NAME_CHARS]; /* unique within the package */
+    WNDPROC windowProc;                /* runs on the host's plug-in thread */
+    LONG width;                        /* pixels; change later with HC_SET_MODULE_WIDTH */
+    DWORD userData;                    /* yours; HC_GET_USER_DATA returns it */
+    DWORD showOnCreate;                /* nonzero: shown as soon as created */
+    DWORD reserved;                    /* yours; copied, never read */
+} ModuleDescriptor;
+
+/* The host's record of one module; HC_REGISTER_MODULE hands out a pointer. */
+typedef struct ModuleRecord {
+    DWORD size;                   /* TV2_MODULE_RECORD_TAG */
+    ModuleDescriptor descriptor;  /* the host's copy, with the current width */
+    HWND window;                  /* the module window while active */
+    PackageRecord* package;
+} ModuleRecord;
+
+/* Sent straight to a module's window procedure (not through the queue). */
+#define MODULE_MSG_SETTINGS 0x8002 /* WM_APP + 2; wParam one of: */
+#define SETTINGS_LOAD 0x10000
+#define SETTINGS_SAVE 0x20000
+
+/* Every active module gets WM_TIMER with this id once a second. */
+#define TV2_MODULE_TIMER_ID 4919
+
+/* The host's window class for module windows. */
+#define TV2_MODULE_CLASS L"Tovara2Module"
+
+/* ---- Host callback ------------------------------------------------------ */
+
+/* HostCallback(code, record, arg1, arg2): record is a PackageRecord or a
+   ModuleRecord (told apart by their first word) or null where allowed. */
+typedef UINT(WINAPI* TV2HostCallback)(UINT code, void* record, UINT_PTR arg1, UINT_PTR arg2);
+
+#define HC_GET_VERSION 0x8001        /* arg1 DWORD* interface, arg2 DWORD* host */
+#define HC_REGISTER_MODULE 0x8002    /* PackageRecord; arg1 ModuleDescriptor*, arg2 ModuleRecord** */
+#define HC_UNREGISTER_MODULE 0x8003  /* ModuleRecord */
+#define HC_ACTIVATE_MODULE 0x8004    /* ModuleRecord; arg1 nonzero activate, 0 deactivate */
+#define HC_SHOW_MODULE 0x8005        /* ModuleRecord; arg1 nonzero show, 0 hide */
+#define HC_SET_MODULE_WIDTH 0x8006   /* ModuleRecord; arg1 width */
+#define HC_MODULE_FROM_WINDOW 0x8007 /* arg1 HWND, arg2 ModuleRecord** (UINT_PTR*) */
+#define HC_GET_DESCRIPTOR 0x8008     /* ModuleRecord; arg1 ModuleDescriptor* */
+#define HC_GET_USER_DATA 0x8009      /* ModuleRecord; arg1 DWORD* */
+
+/* Settings: arg1 is the path. Relative paths live under the package's node
+   (a PackageRecord) or the module's node (a ModuleRecord); a path starting
+   with '/' reads from the profile's top level. Names starting with '_'
+   belong to the host: readable, never writable. */
+#define HC_SETTING_EXISTS 0x8100 /* returns 1 when it exists */
+#define HC_DELETE_SETTING 0x8101
+#define HC_GET_INT 0x8102        /* arg2 DWORD* */
+#define HC_SET_INT 0x8103        /* arg2 the value */
+#define HC_GET_BOOL 0x8104       /* arg2 DWORD* */
+#define HC_SET_BOOL 0x8105       /* arg2 the value */
+#define HC_GET_STRING 0x8106     /* arg2 WCHAR**; free with HeapFree(GetProcessHeap(), 0, s) */
+#define HC_SET_STRING 0x8107     /* arg2 const WCHAR* */
+
+#define HC_GET_XML_TABLE 0x8190  /* arg1 TV2XmlAccessTable* with size set */
+#define HC_GET_FONT_TABLE 0x8191 /* arg1 TV2FontTable* with size set */
+#define HC_PLACE_POPUP 0x8202    /* ModuleRecord; arg1 RECT* (in: size, out: screen), arg2 POINT* (client in, screen out) */
+
+/* Results. */
+#define HC_OK 0
+#define HC_ERR_NULL_ARGUMENT 1
+#define HC_ERR_RECORD 2
+#define HC_ERR_SETTING 3
+#define HC_ERR_REFUSED 4
+#define HC_ERR_NO_WINDOW 5
+#define HC_ERR_TABLE_SIZE 8
+#define HC_ERR_REQUEST 99
+
+#define TV2_INTERFACE_VERSION 0x00010000 /* 1.0 */
+#define TV2_HOST_VERSION 0x00040002      /* 2.0.4: major bits 0-7, minor 8-15, revision 16-23 */
+
+/* ---- Fonts -------------------------------------------------------------- */
+
+#define TV2_FONT_BOLD 0x1
+#define TV2_FONT_ITALIC 0x2
+#define TV2_FONT_UNDERLINE 0x4
+
+/* The host's cached GUI fonts (styles 0-7); the host owns them. */
+typedef struct TV2FontTable {
+    DWORD size;                              /* set to 12 (32-bit) before asking */
+    DWORD version;                           /* 1 */
+    HFONT(WINAPI* GetFont)(WORD style);
+} TV2FontTable;
+
+#ifndef _WIN64
+#define TV2_FONT_TABLE_SIZE 12
+#else
+#define TV2_FONT_TABLE_SIZE ((DWORD)sizeof(TV2FontTable))
+#endif
+
+#ifdef __cplusplus
+}
+#endif
+
+/* ---- Layout checks (the 32-bit interface is fixed) ------------------------ */
+#if !defined(_WIN64) && defined(__cplusplus)
+#include <stddef.h>
+static_assert(sizeof(PackageRecord) == 36, "PackageRecord is 36 bytes");
+static_assert(offsetof(PackageRecord, fileName) == 4 && offsetof(PackageRecord, module) == 20 &&
+                  offsetof(PackageRecord, initialised) == 28 && offsetof(PackageRecord, flags) == 32,
+              "PackageRecord layout");
+static_assert(sizeof(ModuleDescriptor) == 256, "ModuleDescriptor is 256 bytes");
+static_assert(offsetof(ModuleDescriptor, windowProc) == 236 && offsetof(ModuleDescriptor, width) == 240 &&
+                  offsetof(ModuleDescriptor, userData) == 244 && offsetof(ModuleDescriptor, showOnCreate) == 248 &&
+                  offsetof(ModuleDescriptor, reserved) == 252,
+              "ModuleDescriptor layout");
+static_assert(sizeof(ModuleRecord) == 268, "ModuleRecord is 268 bytes");
+static_assert(offsetof(ModuleRecord, descriptor) == 4 && offsetof(ModuleRecord, window) == 260 &&
+                  offsetof(ModuleRecord, package) == 264,
+              "ModuleRecord layout");
+static_assert(sizeof(TV2FontTable) == 12, "FontTable is 12 bytes");
+#endif
+
+#endif /* TOVARA2_SDK_H */
