@@ -1,39 +1,13 @@
 #include "settings_scratch.h"
 
+#include "support/program_run.h"
+
 #include <algorithm>
 
 namespace settings_test {
-namespace {
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = folder + L"\\" + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(folder.c_str());
-}
-}  // namespace
+using tv2test::RemoveTree;
 
-ScratchFolder::ScratchFolder() {
-    static LONG counter;
-    wchar_t temp[MAX_PATH], name[64];
-    GetTempPathW(MAX_PATH, temp);
-    wsprintfW(name, L"tv2store-%u-%u", GetCurrentProcessId(), static_cast<unsigned>(InterlockedIncrement(&counter)));
-    folder_ = std::wstring(temp) + name;
-    RemoveTree(folder_);
-    CreateDirectoryW(folder_.c_str(), nullptr);
-}
+ScratchFolder::ScratchFolder() : folder_(tv2test::MakeTempFolder(L"tv2store")) {}
 
 ScratchFolder::~ScratchFolder() { RemoveTree(folder_); }
 

@@ -19,26 +19,6 @@ std::wstring HostPath(const char* unixPath) {
     return w;
 }
 
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = folder + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 struct FindData {
     DWORD pid;
     const wchar_t* className;
@@ -77,6 +57,37 @@ BOOL CALLBACK CollectText(HWND child, LPARAM lp) {
     return TRUE;
 }
 }  // namespace
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + L"\\" + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring MakeTempFolder(const wchar_t* prefix) {
+    static LONG counter;
+    wchar_t temp[MAX_PATH], name[96];
+    GetTempPathW(MAX_PATH, temp);
+    wsprintfW(name, L"%s-%u-%u", prefix, GetCurrentProcessId(), static_cast<unsigned>(InterlockedIncrement(&counter)));
+    std::wstring folder = std::wstring(temp) + name;
+    RemoveTree(folder);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
 
 std::string Narrow(const std::wstring& s) {
     int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -123,14 +134,7 @@ std::wstring BuiltPackage(const wchar_t* fileName) {
 }
 
 ProgramRun::ProgramRun() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    static LONG counter;
-    wchar_t name[64];
-    wsprintfW(name, L"tv2run-%u-%u", GetCurrentProcessId(), static_cast<unsigned>(InterlockedIncrement(&counter)));
-    folder_ = std::wstring(temp) + name;
-    RemoveTree(folder_);
-    CreateDirectoryW(folder_.c_str(), nullptr);
+    folder_ = MakeTempFolder(L"tv2run");
     std::wstring exe = HostPath(TOVARA2_BIN_DIR) + L"\\Tovara2.exe";
     CopyFileW(exe.c_str(), (folder_ + L"\\Tovara2.exe").c_str(), FALSE);
 }

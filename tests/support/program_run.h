@@ -21,6 +21,11 @@ std::wstring ReadUtf16File(const std::wstring& path, bool* found = nullptr);
 
 std::wstring BuiltPackage(const wchar_t* fileName);  // path of a DLL built under packages/
 
+// Removes a folder and everything in it, read-only files included.
+void RemoveTree(const std::wstring& folder);
+// A new empty folder under %TEMP% named prefix-<pid>-<n>.
+std::wstring MakeTempFolder(const wchar_t* prefix);
+
 class ProgramRun {
 public:
     ProgramRun();
