@@ -1,0 +1,20 @@
+#pragma once
+// What the user is told when a module faults: the exception table and the
+// text of the report. Pure functions, no state.
+#include <windows.h>
+
+// The page on which users report problems to the developers.
+#define FAULT_REPORT_LINK L"https://tovara2.example.org/issues"
+
+// Constant English texts (the same in every language) for an exception code;
+// codes outside the table get "Unknown" / "An unknown exception was encountered."
+const WCHAR* FaultShortName(DWORD code);
+const WCHAR* FaultDescription(DWORD code);
+
+// The report as markup for the message box; heap text owned by the caller
+// (MemFree). Null names are shown empty.
+WCHAR* FaultReportText(const WCHAR* moduleName, const WCHAR* packageName, const WCHAR* fileName, DWORD code);
+
+// The message box's title and header line.
+#define FAULT_REPORT_TITLE L"Tovara2 - Error"
+#define FAULT_REPORT_HEADER L"An exception in one of Tovara2's modules was encountered."
