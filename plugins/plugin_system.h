@@ -9,3 +9,9 @@ void PluginSystemStop();
 // Draws the frames of the visible modules in the current border style; the
 // bar's painting calls it on the main thread.
 void ModulesDrawFrames(HWND bar, HDC dc);
+
+// Applies / stores the current profile's package, module, order, alignment
+// and style settings. The plug-in system's own settings listener calls them
+// around profile switches; start and stop call them too.
+void PluginProfileLoad();
+void PluginProfileSave();

@@ -137,6 +137,117 @@ typedef UINT(WINAPI* TV2HostCallback)(UINT code, void* record, UINT_PTR arg1, UI
 #define TV2_INTERFACE_VERSION 0x00010000 /* 1.0 */
 #define TV2_HOST_VERSION 0x00040002      /* 2.0.4: major bits 0-7, minor 8-15, revision 16-23 */
 
+/* ---- XML access table --------------------------------------------------- */
+
+/* Node records of the host's XML code. Plug-ins read them and may fill them;
+   strings stored into them by hand must come from HeapAlloc(GetProcessHeap()),
+   because TV2Xml.XmlFreeNode releases them there. */
+#define TV2_XML_DOCUMENT 1
+#define TV2_XML_ELEMENT 2
+#define TV2_XML_ATTRIBUTE 3
+#define TV2_XML_TEXT 4
+#define TV2_XML_COMMENT 5
+#define TV2_XML_PI 7
+
+typedef struct TV2XmlNode {
+    UINT type; /* TV2_XML_... */
+} TV2XmlNode;
+
+struct TV2XmlElement;
+
+typedef struct TV2XmlDocument {
+    UINT type;
+    WCHAR* version;
+    WCHAR* encoding;       /* or null */
+    UINT standalone;
+    struct TV2XmlElement* root;
+    void* misc;            /* host list of comments and PIs: use XmlGetMisc */
+} TV2XmlDocument;
+
+typedef struct TV2XmlElement {
+    UINT type;
+    WCHAR* name;
+    void* attributes;      /* host list: use XmlGetAttribute */
+    void* children;        /* host list: use XmlGetChild */
+} TV2XmlElement;
+
+typedef struct TV2XmlAttribute {
+    UINT type;
+    WCHAR* name;
+    WCHAR* value;
+} TV2XmlAttribute;
+
+typedef struct TV2XmlText {
+    UINT type;
+    WCHAR* text;
+} TV2XmlText;
+
+typedef struct TV2XmlComment {
+    UINT type;
+    WCHAR* text;
+} TV2XmlComment;
+
+typedef struct TV2XmlPi {
+    UINT type;
+    WCHAR* target;
+    WCHAR* data;           /* or null */
+} TV2XmlPi;
+
+typedef struct TV2XmlIterator {
+    TV2XmlElement* element;
+    WCHAR* name;
+    LONG position;
+} TV2XmlIterator;
+
+/* Result codes of XmlGetLastError. */
+#define TV2_XML_OK 0
+#define TV2_XML_ERR_NO_TEXT 1
+#define TV2_XML_ERR_SYNTAX 3
+#define TV2_XML_ERR_MARKUP 4
+#define TV2_XML_ERR_END_TAG 5
+#define TV2_XML_ERR_OPEN 6
+#define TV2_XML_ERR_ODD_SIZE 7
+
+/* Filled by HC_GET_XML_TABLE: set size to TV2_XML_TABLE_SIZE first. The
+   entries are the host's own functions; every one is standard-call. */
+typedef struct TV2XmlAccessTable {
+    DWORD size;
+    DWORD version; /* 1 */
+    void(WINAPI* XmlSetRoot)(TV2XmlDocument* document, TV2XmlElement* element);
+    TV2XmlElement*(WINAPI* XmlGetRoot)(TV2XmlDocument* document);
+    TV2XmlNode*(WINAPI* XmlCreateNode)(UINT type);
+    void(WINAPI* XmlFreeNode)(TV2XmlNode* node);
+    void(WINAPI* XmlAppendChild)(TV2XmlElement* element, TV2XmlNode* node);
+    UINT(WINAPI* XmlGetChildCount)(TV2XmlElement* element);
+    TV2XmlNode*(WINAPI* XmlGetChild)(TV2XmlElement* element, UINT index);
+    WCHAR*(WINAPI* XmlGetText)(TV2XmlElement* element);
+    void(WINAPI* XmlRemoveChild)(TV2XmlElement* element, UINT index);
+    void(WINAPI* XmlAppendMisc)(TV2XmlDocument* document, TV2XmlNode* node);
+    UINT(WINAPI* XmlGetMiscCount)(TV2XmlDocument* document);
+    TV2XmlNode*(WINAPI* XmlGetMisc)(TV2XmlDocument* document, UINT index);
+    void(WINAPI* XmlRemoveMisc)(TV2XmlDocument* document, UINT index);
+    void(WINAPI* XmlAddAttribute)(TV2XmlElement* element, const WCHAR* name, const WCHAR* value);
+    void(WINAPI* XmlAppendAttribute)(TV2XmlElement* element, TV2XmlAttribute* attribute);
+    UINT(WINAPI* XmlGetAttributeCount)(TV2XmlElement* element);
+    TV2XmlAttribute*(WINAPI* XmlGetAttribute)(TV2XmlElement* element, UINT index);
+    TV2XmlAttribute*(WINAPI* XmlFindAttribute)(TV2XmlElement* element, const WCHAR* name);
+    void(WINAPI* XmlGetAttributeValue)(TV2XmlElement* element, const WCHAR* name, WCHAR* buffer, UINT size);
+    void(WINAPI* XmlRemoveAttribute)(TV2XmlElement* element, UINT index);
+    TV2XmlIterator*(WINAPI* XmlOpenIterator)(TV2XmlElement* element, const WCHAR* name);
+    TV2XmlElement*(WINAPI* XmlNextElement)(TV2XmlIterator* iterator);
+    void(WINAPI* XmlCloseIterator)(TV2XmlIterator* iterator);
+    void(WINAPI* XmlWriteDocument)(TV2XmlNode* node, HANDLE file);
+    TV2XmlDocument*(WINAPI* XmlParseText)(const WCHAR* text);
+    TV2XmlDocument*(WINAPI* XmlLoadFile)(const WCHAR* path);
+    int(WINAPI* XmlGetLastError)(void);
+} TV2XmlAccessTable;
+
+#ifndef _WIN64
+#define TV2_XML_TABLE_SIZE 116
+#else
+#define TV2_XML_TABLE_SIZE ((DWORD)sizeof(TV2XmlAccessTable))
+#endif
+
 /* ---- Fonts -------------------------------------------------------------- */
 
 #define TV2_FONT_BOLD 0x1
@@ -177,6 +288,7 @@ static_assert(offsetof(ModuleRecord, descriptor) == 4 && offsetof(ModuleRecord, 
                   offsetof(ModuleRecord, package) == 264,
               "ModuleRecord layout");
 static_assert(sizeof(TV2FontTable) == 12, "FontTable is 12 bytes");
+static_assert(sizeof(TV2XmlAccessTable) == 116, "XmlAccessTable is 29 words");
 #endif
 
 #endif /* TOVARA2_SDK_H */

@@ -1,0 +1,239 @@
+#include "plugins/module.h"
+
+#include "core/app_state.h"
+#include "core/bar_window.h"
+#include "core/memory.h"
+#include "core/wstr.h"
+#include "plugins/layout.h"
+#include "plugins/order.h"
+#include "plugins/plugin_state.h"
+#include "settings/settings_store.h"
+
+namespace {
+// fileName "/" name "/_activated".
+bool ActivatedPath(const ModuleRecord* record, WCHAR* path, int size) {
+    if (!record->package || !record->package->fileName) return false;
+    WCHAR name[MODULE_NAME_MAX + 1];
+    ModuleGetName(record, name);
+    if (StrLen(record->package->fileName) + StrLen(name) + 13 > size) return false;
+    wsprintfW(path, L"%s/%s/_activated", record->package->fileName, name);
+    return true;
+}
+
+void PostWelcome(WPARAM noModulesLeft) {
+    if (PluginSys.bar) PostMessageW(PluginSys.bar, BARM_SHOWWELCOME, noModulesLeft, 0);
+}
+
+UINT_PTR Register(const ModuleRegistration* request) {
+    if (!request || !request->package) return MODULE_ERR_RECORD;
+    if (!request->descriptor || !request->result) return MODULE_ERR_NULL;
+    ModuleRecord* r = ModuleCreate(request->descriptor, request->package);
+    if (!r) return MODULE_ERR_REQUEST;
+    {
+        ListLock lock(PluginSys.modules);
+        PtrArrayAddSorted(PluginSys.modules.items, r, OrderCompareModules);
+    }
+    ModuleApplyActivated(r);
+    *request->result = r;
+    return MODULE_OK;
+}
+
+UINT_PTR Activate(ModuleRecord* r) {
+    if (ModuleCreateWindow(r, PluginSys.bar) != 0) return MODULE_ERR_REQUEST;
+    // A window that could not be made (or that the module refused in its
+    // WM_CREATE) leaves the module inactive, and says so.
+    if (!r->window) return MODULE_ERR_REQUEST;
+    ModuleNotifyLoadSettings(r);
+    LayoutPost();
+    PluginSys.windowCount++;
+    PostWelcome(0);
+    return MODULE_OK;
+}
+
+UINT_PTR Deactivate(ModuleRecord* r) {
+    if (!ModuleHasWindow(r)) return MODULE_ERR_REQUEST;
+    ModuleNotifySaveSettings(r);
+    ModuleDestroyWindow(r);
+    LayoutPost();
+    if (PluginSys.windowCount > 0 && --PluginSys.windowCount == 0) PostWelcome(1);
+    return MODULE_OK;
+}
+}  // namespace
+
+void ModuleWindowGone(ModuleRecord* record) {
+    // Destroyed behind the host's back (WM_CLOSE, or DestroyWindow by the
+    // module): the module is no longer active, and the bar closes its gap.
+    record->window = nullptr;
+    LayoutPost();
+    if (PluginSys.windowCount > 0 && --PluginSys.windowCount == 0) PostWelcome(1);
+}
+
+void ModuleGetName(const ModuleRecord* record, WCHAR* name) {
+    int n = 0;
+    if (record)
+        while (n < MODULE_NAME_MAX && record->descriptor.name[n]) {
+            name[n] = record->descriptor.name[n];
+            n++;
+        }
+    name[n] = 0;
+}
+
+ModuleRecord* ModuleCreate(const ModuleDescriptor* descriptor, PackageRecord* package) {
+    if (!descriptor || !package) return nullptr;
+    if (!ModuleClassAddRef()) return nullptr;
+    ModuleRecord* r = static_cast<ModuleRecord*>(MemAllocZero(sizeof(ModuleRecord)));
+    r->size = TV2_MODULE_RECORD_TAG;
+    CopyMemory(&r->descriptor, descriptor, sizeof(ModuleDescriptor));
+    r->package = package;
+    return r;
+}
+
+int ModuleDestroy(ModuleRecord* record) {
+    if (!record) return MODULE_ERR_NULL;
+    if (record->window) DestroyWindow(record->window);
+    MemFree(record);
+    ModuleClassRelease();
+    return MODULE_OK;
+}
+
+int ModuleCreateWindow(ModuleRecord* record, HWND bar) {
+    if (!record) return MODULE_ERR_NULL;
+    if (record->window) return MODULE_ERR_WINDOW;
+    // The window procedure stores the handle at WM_NCCREATE, so the module
+    // sees its own record complete from WM_CREATE on.
+    HWND w = CreateWindowExW(WS_EX_NOPARENTNOTIFY, kModuleClass, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                             0, 0, 0, 0, bar, nullptr, AppInstance, record);
+    record->window = w;
+    if (w && record->descriptor.showOnCreate) ModuleShow(record);
+    return MODULE_OK;
+}
+
+int ModuleDestroyWindow(ModuleRecord* record) {
+    if (!record) return MODULE_ERR_NULL;
+    if (!record->window) return MODULE_ERR_WINDOW;
+    HWND w = record->window;
+    record->window = nullptr;
+    DestroyWindow(w);
+    return MODULE_OK;
+}
+
+int ModuleShow(ModuleRecord* record) {
+    if (!record) return MODULE_ERR_NULL;
+    if (!record->window) return MODULE_ERR_WINDOW;
+    ShowWindow(record->window, SW_SHOW);
+    UpdateWindow(record->window);
+    return MODULE_OK;
+}
+
+int ModuleHide(ModuleRecord* record) {
+    if (!record) return MODULE_ERR_NULL;
+    if (!record->window) return MODULE_ERR_WINDOW;
+    ShowWindow(record->window, SW_HIDE);
+    return MODULE_OK;
+}
+
+bool ModuleHasWindow(const ModuleRecord* record) { return record && record->window; }
+bool ModuleIsVisible(const ModuleRecord* record) { return record && record->window && IsWindowVisible(record->window); }
+
+int ModuleSetWidth(ModuleRecord* record, LONG width) {
+    if (!record) return MODULE_ERR_NULL;
+    record->descriptor.width = width;
+    return MODULE_OK;
+}
+
+// Module code is called only while its package is initialised: unloading
+// exits the package before it unregisters the modules.
+bool ModuleCallable(const ModuleRecord* record) {
+    return record && record->window && record->descriptor.windowProc && record->package &&
+           record->package->initialised;
+}
+
+void ModuleNotifyLoadSettings(ModuleRecord* record) {
+    if (ModuleCallable(record))
+        record->descriptor.windowProc(record->window, MODULE_MSG_SETTINGS, SETTINGS_LOAD, 0);
+}
+
+void ModuleNotifySaveSettings(ModuleRecord* record) {
+    if (ModuleCallable(record))
+        record->descriptor.windowProc(record->window, MODULE_MSG_SETTINGS, SETTINGS_SAVE, 0);
+}
+
+void ModuleApplyActivated(ModuleRecord* record) {
+    if (!record) return;
+    WCHAR path[MAX_PATH + MODULE_NAME_MAX + 16];
+    if (!ActivatedPath(record, path, MAX_PATH + MODULE_NAME_MAX + 16)) return;
+    DWORD wanted = 0;
+    if (SettingsGetBool(path, &wanted) != 0) wanted = 0;
+    if (!wanted && ModuleHasWindow(record))
+        ModuleRequest(PT_DEACTIVATE_MODULE, reinterpret_cast<UINT_PTR>(record));
+    else if (wanted && !ModuleHasWindow(record))
+        ModuleRequest(PT_ACTIVATE_MODULE, reinterpret_cast<UINT_PTR>(record));
+    WCHAR name[MODULE_NAME_MAX + 1];
+    ModuleGetName(record, name);
+    OrderEnsureEntry(record->package->fileName, name);
+}
+
+void ModuleStoreActivated(ModuleRecord* record) {
+    if (!record) return;
+    WCHAR path[MAX_PATH + MODULE_NAME_MAX + 16];
+    if (ActivatedPath(record, path, MAX_PATH + MODULE_NAME_MAX + 16))
+        SettingsSetBool(path, ModuleHasWindow(record) ? 1 : 0);
+}
+
+bool ModuleIsListed(const ModuleRecord* record) {
+    return record && PluginSys.modules.items && ListContains(PluginSys.modules, record);
+}
+
+ModuleRecord* ModuleFind(const PackageRecord* package, const WCHAR* name) {
+    if (!package || !name || !PluginSys.modules.items) return nullptr;
+    ListLock lock(PluginSys.modules);
+    PtrArray* list = PluginSys.modules.items;
+    WCHAR own[MODULE_NAME_MAX + 1];
+    for (UINT i = PtrArrayCount(list); i-- > 0;) {
+        ModuleRecord* r = static_cast<ModuleRecord*>(PtrArrayGet(list, i));
+        if (r->package != package) continue;
+        ModuleGetName(r, own);
+        if (lstrcmpW(own, name) == 0) return r;
+    }
+    return nullptr;
+}
+
+UINT_PTR ModuleRequest(UINT code, UINT_PTR parameter) {
+    return MailboxSend(PluginSys.pluginMailbox, code, parameter);
+}
+
+UINT_PTR WINAPI ModuleRequestHandler(UINT code, UINT_PTR parameter) {
+    if (code == PT_REGISTER_MODULE) return Register(reinterpret_cast<const ModuleRegistration*>(parameter));
+    if (code == PT_LAYOUT) {
+        LayoutPass();
+        return MODULE_OK;
+    }
+    if (code < PT_UNREGISTER_MODULE || code > PT_HIDE_MODULE) return MODULE_OK;
+    // A record that is not (or no longer) in the list is treated like a null
+    // one: packages may hand back stale or foreign pointers.
+    ModuleRecord* r = reinterpret_cast<ModuleRecord*>(parameter);
+    if (!ModuleIsListed(r)) return MODULE_ERR_RECORD;
+    switch (code) {
+    case PT_UNREGISTER_MODULE:
+        if (ModuleHasWindow(r)) Deactivate(r);
+        {
+            ListLock lock(PluginSys.modules);
+            PtrArrayRemove(PluginSys.modules.items, r);
+        }
+        ModuleDestroy(r);
+        return MODULE_OK;
+    case PT_ACTIVATE_MODULE:
+        return Activate(r);
+    case PT_DEACTIVATE_MODULE:
+        return Deactivate(r);
+    case PT_SHOW_MODULE:
+        if (ModuleShow(r) != 0) return MODULE_ERR_REQUEST;
+        LayoutPost();
+        return MODULE_OK;
+    case PT_HIDE_MODULE:
+        if (ModuleHide(r) != 0) return MODULE_ERR_REQUEST;
+        LayoutPost();
+        return MODULE_OK;
+    }
+    return MODULE_OK;
+}

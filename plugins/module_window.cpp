@@ -1,0 +1,88 @@
+// The Tovara2Module window: a child of the bar that hands almost every
+// message to the module's own window procedure.
+#include "core/app_state.h"
+#include "plugins/module.h"
+
+const WCHAR kModuleClass[] = TV2_MODULE_CLASS;
+
+namespace {
+LONG g_classRefs;  // records alive; PluginThread only
+
+ModuleRecord* ModuleFrom(HWND w) { return reinterpret_cast<ModuleRecord*>(GetWindowLongPtrW(w, 0)); }
+}  // namespace
+
+bool ModuleClassAddRef() {
+    if (g_classRefs == 0) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = ModuleWindowProc;
+        wc.cbWndExtra = sizeof(ModuleRecord*);
+        wc.hInstance = AppInstance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kModuleClass;
+        if (!RegisterClassExW(&wc)) return false;
+    }
+    g_classRefs++;
+    return true;
+}
+
+void ModuleClassRelease() {
+    if (g_classRefs > 0 && --g_classRefs == 0) UnregisterClassW(kModuleClass, AppInstance);
+}
+
+LRESULT CALLBACK ModuleWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_NCCREATE: {
+        ModuleRecord* r = static_cast<ModuleRecord*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(w, 0, reinterpret_cast<LONG_PTR>(r));
+        // Known from here on, so the module's WM_CREATE already finds its
+        // window in its record.
+        if (r) r->window = w;
+        return TRUE;
+    }
+    case WM_NCDESTROY: {
+        ModuleRecord* r = ModuleFrom(w);
+        SetWindowLongPtrW(w, 0, 0);
+        if (r && r->window == w) ModuleWindowGone(r);
+        return TRUE;
+    }
+    case WM_MOVE:
+    case WM_SIZE:
+        RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
+        return TRUE;
+    case WM_ERASEBKGND: {
+        RECT r;
+        GetClientRect(w, &r);
+        FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(COLOR_BTNFACE));
+        return TRUE;
+    }
+    case WM_CREATE:
+        SetTimer(w, TV2_MODULE_TIMER_ID, 1000, nullptr);
+        break;
+    case WM_DESTROY:
+        KillTimer(w, TV2_MODULE_TIMER_ID);
+        break;
+    case WM_CLOSE:
+        DestroyWindow(w);
+        break;
+    }
+
+    ModuleRecord* r = ModuleFrom(w);
+    if (r && r->package && r->package->initialised && r->descriptor.windowProc) {
+        LRESULT result = r->descriptor.windowProc(w, msg, wp, lp);
+        if (msg != WM_DESTROY && result) return result;
+    }
+
+    switch (msg) {
+    case WM_CONTEXTMENU:
+        PostMessageW(GetParent(w), msg, wp, lp);
+        return 0;
+    case WM_DESTROY:
+    case WM_CHANGEUISTATE:
+    case WM_UPDATEUISTATE:
+    case WM_QUERYUISTATE:
+        return 0;
+    }
+    return DefWindowProcW(w, msg, wp, lp);
+}

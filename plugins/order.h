@@ -1,0 +1,17 @@
+#pragma once
+// The user's order of the modules on the bar and its setting _order.
+#include <windows.h>
+
+struct OrderEntry {
+    WCHAR* key;     // fileName ":" module name
+    UINT position;  // 0..n-1, each once
+};
+
+void OrderLoad();
+void OrderStore();
+void OrderEmpty();
+void OrderEnsureEntry(const WCHAR* fileName, const WCHAR* moduleName);
+// Module list order: by position; modules with an entry first.
+int OrderCompareModules(const void* a, const void* b);
+// Re-sorts the module list by the order.
+void OrderSortModules();

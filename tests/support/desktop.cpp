@@ -1,0 +1,62 @@
+#include "support/desktop.h"
+
+namespace tv2test {
+
+bool RunHostProgram(const std::wstring& path, const std::wstring& arguments, DWORD timeoutMs) {
+    // Wine starts a Unix executable given by its drive-Z path. It may return
+    // before the program has finished.
+    std::wstring exe = L"Z:" + path;
+    for (auto& c : exe)
+        if (c == L'/') c = L'\\';
+    if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    std::wstring cmd = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    DWORD code = 1;
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return code == 0;
+}
+
+void MoveMouse(int x, int y) {
+    SetCursorPos(x, y);
+    RunHostProgram(L"/usr/bin/xdotool", L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y));
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+bool SaveScreenshot(const std::wstring& unixPath) {
+    // Wine neither waits for a host program nor hands its exit code back,
+    // so the finished file is the proof.
+    std::wstring path = L"Z:" + unixPath;
+    for (auto& c : path)
+        if (c == L'/') c = L'\\';
+    DeleteFileW(path.c_str());
+    RunHostProgram(L"/usr/bin/import", L"-window root " + unixPath, 20000);
+    DWORD lastSize = 0;
+    return WaitFor(
+        [&] {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+            bool settled = data.nFileSizeLow != 0 && data.nFileSizeLow == lastSize;
+            lastSize = data.nFileSizeLow;
+            Sleep(200);
+            return settled;
+        },
+        20000);
+}
+
+std::wstring OneProfileSettings(const std::wstring& settingLines) {
+    return L"<?xml version=\"1.0\" ?>\r\n<Tovara2>\r\n\t<default>Default</default>\r\n\t<profile name=\"Default\">\r\n" +
+           settingLines + L"\t</profile>\r\n</Tovara2>\r\n";
+}
+
+}  // namespace tv2test

@@ -1,0 +1,35 @@
+#pragma once
+// The desktop around a running program, for integration tests under Wine
+// and Xvfb: the mouse, screen pixels, screenshots, and settings files built
+// from a profile body.
+#include <windows.h>
+
+#include <string>
+
+namespace tv2test {
+
+// Runs a host (Unix) program with arguments; false when it could not be
+// started. Wine may not wait for it to finish nor report how it ended.
+bool RunHostProgram(const std::wstring& path, const std::wstring& arguments, DWORD timeoutMs = 10000);
+// Moves the mouse: SetCursorPos, and under Xvfb also the X pointer (which
+// may follow a moment later), so that the windows under it see the move.
+void MoveMouse(int x, int y);
+// A pixel of the screen as shown now.
+COLORREF ScreenPixel(int x, int y);
+// Saves the whole screen as a PNG (ImageMagick's import); false when the
+// tool is missing.
+bool SaveScreenshot(const std::wstring& unixPath);
+// A settings file with one default profile "Default" holding these lines.
+std::wstring OneProfileSettings(const std::wstring& settingLines);
+// Calls check every 10 ms until it returns true or the time is up.
+template <typename F>
+bool WaitFor(F check, DWORD timeoutMs = 3000) {
+    DWORD began = GetTickCount();
+    for (;;) {
+        if (check()) return true;
+        if (GetTickCount() - began >= timeoutMs) return false;
+        Sleep(10);
+    }
+}
+
+}  // namespace tv2test

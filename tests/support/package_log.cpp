@@ -1,0 +1,57 @@
+#include "support/package_log.h"
+
+namespace tv2test {
+
+std::vector<std::string> ReadLogLines(const std::wstring& path) {
+    std::vector<std::string> lines;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return lines;
+    DWORD size = GetFileSize(h, nullptr), read = 0;
+    std::string text(size, '\0');
+    if (size) ReadFile(h, &text[0], size, &read, nullptr);
+    CloseHandle(h);
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '\n') {
+            lines.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return lines;
+}
+
+int FindLine(const std::vector<std::string>& lines, const std::string& text) {
+    for (size_t i = 0; i < lines.size(); i++)
+        if (lines[i].find(text) != std::string::npos) return static_cast<int>(i);
+    return -1;
+}
+
+int CountLines(const std::vector<std::string>& lines, const std::string& text) {
+    int n = 0;
+    for (auto& l : lines)
+        if (l.find(text) != std::string::npos) n++;
+    return n;
+}
+
+bool WaitForLogLine(const std::wstring& path, const std::string& text, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (FindLine(ReadLogLines(path), text) >= 0) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        Sleep(20);
+    }
+}
+
+std::map<std::string, std::string> ReadLogValues(const std::wstring& path) {
+    std::map<std::string, std::string> values;
+    for (auto& l : ReadLogLines(path)) {
+        size_t eq = l.find('=');
+        if (eq != std::string::npos) values[l.substr(0, eq)] = l.substr(eq + 1);
+    }
+    return values;
+}
+
+}  // namespace tv2test
