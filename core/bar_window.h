@@ -36,3 +36,21 @@ void BarFitPopupRect(RECT* rect);
 void MonitorsRefresh();
 UINT MonitorsGetPrimary();
 UINT MonitorsGetCount();
+
+// The bar's own state, read by the bar's files and (position only) by the
+// plug-in threads while they lay out and place popups.
+enum : UINT { BAR_TOP = 0, BAR_BOTTOM = 1 };
+
+struct BarState {
+    HWND window;
+    UINT position;      // BAR_TOP or BAR_BOTTOM
+    UINT monitorIndex;  // into MonitorList
+    DWORD autohide;
+    DWORD autohideClick;
+    UINT opacity;  // percent now applied
+    UINT taskbarCreated;  // RegisterWindowMessageW("TaskbarCreated")
+};
+extern BarState Bar;
+
+// The store's listener for the bar's settings.
+void BarOnSettingsEvent(UINT code, const WCHAR* key);

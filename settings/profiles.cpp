@@ -7,16 +7,19 @@ namespace {
 UINT ProfileCount() { return Store.open ? Store.profiles->count : 0; }
 
 SettingsNode* Profile(UINT index) { return static_cast<SettingsNode*>(Store.profiles->items[index]); }
+void RemoveProfile(UINT index);
 }  // namespace
 
 int ProfileGetCount(UINT* count) {
     if (!count) return 1;
+    StoreLock lock;
     *count = ProfileCount();
     return 0;
 }
 
 int ProfileGetName(UINT index, WCHAR* buffer, UINT* size) {
     if (!size) return 1;
+    StoreLock lock;
     if (index >= ProfileCount()) return 5;
     const WCHAR* name = Profile(index)->name;
     if (buffer && *size > 0) lstrcpynW(buffer, name, static_cast<int>(*size));
@@ -38,6 +41,7 @@ int ProfileGetDefault(UINT* index) {
 
 int ProfileCreate(const WCHAR* name) {
     if (!name || !*name) return 1;
+    StoreLock lock;
     if (!Store.open) return 4;
     for (UINT i = 0; i < ProfileCount(); i++)
         if (lstrcmpiW(Profile(i)->name, name) == 0) return 4;
@@ -46,9 +50,19 @@ int ProfileCreate(const WCHAR* name) {
 }
 
 int ProfileDelete(UINT index) {
-    UINT count = ProfileCount();
-    if (index >= count) return 1;
-    if (count == 1) return 5;
+    {
+        StoreLock lock;
+        UINT count = ProfileCount();
+        if (index >= count) return 1;
+        if (count == 1) return 5;
+        RemoveProfile(index);
+    }
+    SettingsNotify(SN_PROFILE_CHANGED, nullptr);
+    return 0;
+}
+
+namespace {
+void RemoveProfile(UINT index) {
     SettingsNode* removed = Profile(index);
     PtrArrayRemoveAt(Store.profiles, index);
     SettingsNodeFree(removed);
@@ -68,12 +82,12 @@ int ProfileDelete(UINT index) {
         if (c > index) c--;
         if (d > index) d--;
     }
-    SettingsNotify(SN_PROFILE_CHANGED, nullptr);
-    return 0;
 }
+}  // namespace
 
 int ProfileRename(UINT index, const WCHAR* name) {
     if (!name || !*name) return 1;
+    StoreLock lock;
     if (index >= ProfileCount()) return 4;
     SettingsNode* profile = Profile(index);
     WCHAR* copy = StrDup(name);
@@ -83,6 +97,7 @@ int ProfileRename(UINT index, const WCHAR* name) {
 }
 
 int ProfileCopy(UINT destination, UINT source) {
+    StoreLock lock;
     UINT count = ProfileCount();
     if (destination >= count || source >= count) return 1;
     SettingsNodeCopyInto(Profile(destination), Profile(source));
@@ -96,13 +111,17 @@ int ProfileSelect(UINT index) {
     Store.quiet = 1;
     SettingsNotify(SN_PROFILE_LEAVING, nullptr);
     Store.quiet = 0;
-    // A listener may have deleted profiles meanwhile.
-    if (index < ProfileCount()) Store.current = index;
+    {
+        // A listener may have deleted profiles meanwhile.
+        StoreLock lock;
+        if (index < ProfileCount()) Store.current = index;
+    }
     SettingsNotify(SN_PROFILE_CHANGED, nullptr);
     return 0;
 }
 
 int ProfileSetDefault(UINT index) {
+    StoreLock lock;
     if (index >= ProfileCount()) return 4;
     Store.defaultIndex = index;
     return 0;

@@ -22,6 +22,19 @@ struct SettingsStoreState {
 
 extern SettingsStoreState Store;
 
+// Packages reach the store from their own threads and from the plug-in
+// thread while the main thread uses it too, so every look at the profiles
+// happens under one lock. It is never held while listeners run: they send
+// requests to other threads, which may be waiting to read a setting.
+void SettingsLock();
+void SettingsUnlock();
+struct StoreLock {
+    StoreLock() { SettingsLock(); }
+    ~StoreLock() { SettingsUnlock(); }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+};
+
 SettingsNode* SettingsCurrentProfile();
 // Calls every listener in registration order; a listener may add or remove
 // listeners while this runs.

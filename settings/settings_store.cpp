@@ -5,6 +5,26 @@
 
 SettingsStoreState Store;
 
+namespace {
+CRITICAL_SECTION g_lock;
+volatile LONG g_lockState;  // 0 not made, 1 being made, 2 ready
+
+CRITICAL_SECTION* Lock() {
+    if (g_lockState != 2) {
+        if (InterlockedCompareExchange(&g_lockState, 1, 0) == 0) {
+            InitializeCriticalSection(&g_lock);
+            InterlockedExchange(&g_lockState, 2);
+        } else {
+            while (g_lockState != 2) Sleep(0);
+        }
+    }
+    return &g_lock;
+}
+}  // namespace
+
+void SettingsLock() { EnterCriticalSection(Lock()); }
+void SettingsUnlock() { LeaveCriticalSection(Lock()); }
+
 SettingsNode* SettingsCurrentProfile() {
     return static_cast<SettingsNode*>(PtrArrayGet(Store.profiles, Store.current));
 }

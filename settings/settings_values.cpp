@@ -34,6 +34,7 @@ void NotifyWrite(const WCHAR* path) {
 // numbers and flags, so that callers fall back to their own defaults rather
 // than to a zero nobody stored.
 int SettingsGetNumber(const WCHAR* path, DWORD* value) {
+    StoreLock lock;
     Setting* s = nullptr;
     int result = FindForRead(path, value, &s);
     if (result != 0) return result;
@@ -46,6 +47,7 @@ int SettingsGetNumber(const WCHAR* path, DWORD* value) {
 }
 
 int SettingsGetBool(const WCHAR* path, DWORD* value) {
+    StoreLock lock;
     Setting* s = nullptr;
     int result = FindForRead(path, value, &s);
     if (result != 0) return result;
@@ -60,6 +62,7 @@ int SettingsGetBool(const WCHAR* path, DWORD* value) {
 int SettingsGetString(const WCHAR* path, WCHAR** value) {
     if (!path || !*path || !value) return 1;
     *value = nullptr;
+    StoreLock lock;
     Setting* s = nullptr;
     int result = FindForRead(path, value, &s);
     if (result != 0) return result;
@@ -78,58 +81,71 @@ int SettingsGetString(const WCHAR* path, WCHAR** value) {
 }
 
 int SettingsSetNumber(const WCHAR* path, DWORD value) {
-    Setting* s = nullptr;
-    int result = FindForWrite(path, &s);
-    if (result != 0) return result;
-    s->type = SETTING_NUM;
-    s->number = value;
+    {
+        StoreLock lock;
+        Setting* s = nullptr;
+        int result = FindForWrite(path, &s);
+        if (result != 0) return result;
+        s->type = SETTING_NUM;
+        s->number = value;
+    }
     NotifyWrite(path);
     return 0;
 }
 
 int SettingsSetBool(const WCHAR* path, DWORD value) {
-    Setting* s = nullptr;
-    int result = FindForWrite(path, &s);
-    if (result != 0) return result;
-    s->type = SETTING_BOOL;
-    s->flag = value;
+    {
+        StoreLock lock;
+        Setting* s = nullptr;
+        int result = FindForWrite(path, &s);
+        if (result != 0) return result;
+        s->type = SETTING_BOOL;
+        s->flag = value;
+    }
     NotifyWrite(path);
     return 0;
 }
 
 int SettingsSetString(const WCHAR* path, const WCHAR* value) {
     if (!path || !*path || !value) return 1;
-    Setting* s = nullptr;
-    int result = FindForWrite(path, &s);
-    if (result != 0) return result;
-    // Copied before the old one goes: the caller may pass the stored string.
-    WCHAR* copy = StrDup(value);
-    if (s->string) MemFree(s->string);
-    s->type = SETTING_STRING;
-    s->string = copy;
+    {
+        StoreLock lock;
+        Setting* s = nullptr;
+        int result = FindForWrite(path, &s);
+        if (result != 0) return result;
+        // Copied before the old one goes: the caller may pass the stored string.
+        WCHAR* copy = StrDup(value);
+        if (s->string) MemFree(s->string);
+        s->type = SETTING_STRING;
+        s->string = copy;
+    }
     NotifyWrite(path);
     return 0;
 }
 
 int SettingsDelete(const WCHAR* path) {
     if (!path || !*path) return 1;
-    SettingsTarget target;
     int result = 3;
-    if (SettingsResolvePath(path, false, &target)) {
-        if (target.node) {
-            PtrArrayRemoveAt(target.parent->children, static_cast<UINT>(target.index));
-            SettingsNodeFree(target.node);
-        } else {
-            PtrArrayRemoveAt(target.parent->settings, static_cast<UINT>(target.index));
-            SettingFree(target.setting);
+    {
+        StoreLock lock;
+        SettingsTarget target;
+        if (SettingsResolvePath(path, false, &target)) {
+            if (target.node) {
+                PtrArrayRemoveAt(target.parent->children, static_cast<UINT>(target.index));
+                SettingsNodeFree(target.node);
+            } else {
+                PtrArrayRemoveAt(target.parent->settings, static_cast<UINT>(target.index));
+                SettingFree(target.setting);
+            }
+            result = 0;
         }
-        result = 0;
     }
     if (!Store.quiet) SettingsNotify(SN_SETTING_DELETED, path);
     return result;
 }
 
 int SettingsExists(const WCHAR* path) {
+    StoreLock lock;
     SettingsTarget target;
     return SettingsResolvePath(path, false, &target) ? 1 : 0;
 }

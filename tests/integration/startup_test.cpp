@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "support/desktop.h"
 #include "support/program_run.h"
 
 using tv2test::ProgramRun;
@@ -16,7 +17,9 @@ TEST(ProgramStart, MakesPluginsBesideTheExecutableWhateverTheWorkingFolder) {
     CreateDirectoryW(elsewhere.c_str(), nullptr);
 
     ASSERT_TRUE(run.Start(elsewhere));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(run.PluginsFolder().c_str()));
+    // The plug-in system makes the folder just after the bar is shown.
+    std::wstring plugins = run.PluginsFolder();
+    EXPECT_TRUE(tv2test::WaitFor([&] { return GetFileAttributesW(plugins.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((elsewhere + L"\\Plugins").c_str()));
     EXPECT_EQ(0u, run.Close());
     RemoveDirectoryW(elsewhere.c_str());
