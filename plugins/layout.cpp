@@ -1,5 +1,5 @@
-// Where the module windows stand on the bar. The alignments other than left,
-// the justify spacing and the frames come with the bar's styles.
+// Where the module windows stand on the bar, and the frames drawn around
+// them in the bar's border style.
 #include "plugins/layout.h"
 
 #include "core/bar_window.h"
@@ -69,42 +69,134 @@ void LayoutPost() { MailboxPost(PluginSys.pluginMailbox, PT_LAYOUT, 0); }
 
 LONG LayoutPassCount() { return g_passes; }
 
+namespace {
+// Copies the windows and widths of the visible modules, in list order, under
+// the list's lock; the caller moves or measures them without it (moving sends
+// messages to the modules). Free with MemFree.
+Placement* VisibleRow(UINT* count) {
+    *count = 0;
+    if (!PluginSys.modules.items) return nullptr;
+    ListLock lock(PluginSys.modules);
+    PtrArray* list = PluginSys.modules.items;
+    UINT total = PtrArrayCount(list);
+    Placement* row = static_cast<Placement*>(MemAlloc((total + 1) * sizeof(Placement)));
+    UINT n = 0;
+    for (UINT i = 0; i < total; i++) {
+        ModuleRecord* m = static_cast<ModuleRecord*>(PtrArrayGet(list, i));
+        if (!ModuleIsVisible(m)) continue;
+        row[n].window = m->window;
+        row[n].width = m->descriptor.width;
+        n++;
+    }
+    *count = n;
+    return row;
+}
+}  // namespace
+
+void LayoutStartAndGap(LONG alignment, LONG style, int areaWidth, int total, int n, int* x, int* gap) {
+    *gap = 0;
+    switch (alignment) {
+    case ALIGN_RIGHT:
+        *x = areaWidth - total - 2;
+        return;
+    case ALIGN_JUSTIFY:
+        if (total < areaWidth && n > 0) {
+            if (style == STYLE_SEPARATOR) {
+                // A separator stands in the middle of each gap, so half a gap
+                // is left at either end.
+                *gap = (areaWidth - total) / n;
+                *x = *gap / 2;
+            } else {
+                *gap = (areaWidth - total) / (n + 1);
+                *x = *gap;
+            }
+            return;
+        }
+        // An overflowing row spills over both ends equally.
+        *x = (areaWidth - total) / 2;
+        return;
+    case ALIGN_CENTER:
+        *x = (areaWidth - total) / 2;
+        return;
+    default:
+        *x = 2;
+        return;
+    }
+}
+
 void LayoutPass() {
     if (!PluginSys.firstScanDone) return;
     InterlockedIncrement(&g_passes);
 
-    // Windows and widths are taken under the lock, moved without it: moving
-    // sends messages to the modules.
-    Placement* row = nullptr;
     UINT n = 0;
-    {
-        ListLock lock(PluginSys.modules);
-        PtrArray* list = PluginSys.modules.items;
-        UINT count = PtrArrayCount(list);
-        row = static_cast<Placement*>(MemAlloc((count + 1) * sizeof(Placement)));
-        for (UINT i = 0; i < count; i++) {
-            ModuleRecord* m = static_cast<ModuleRecord*>(PtrArrayGet(list, i));
-            if (!ModuleIsVisible(m)) continue;
-            row[n].window = m->window;
-            row[n].width = m->descriptor.width;
-            n++;
-        }
-    }
+    Placement* row = VisibleRow(&n);
+    // Each module takes its width plus 3 pixels on each side.
+    int total = 0;
+    for (UINT i = 0; i < n; i++) total += row[i].width + 6;
 
     RECT area;
     BarGetModuleArea(&area);
-    // Each module takes its width plus 3 pixels on each side.
-    int x = area.left + 2;
+    int x, gap;
+    LayoutStartAndGap(g_alignment, g_style, area.right - area.left, total, static_cast<int>(n), &x, &gap);
+    x += area.left;
     int y = area.top + 5;
     for (UINT i = 0; i < n; i++) {
         x += 3;
-        SetWindowPos(row[i].window, nullptr, x, y, row[i].width, 16, 0);
-        x += row[i].width + 3;
+        // Most passes move few modules; a window already in place is left
+        // alone (moving costs a round of messages and a repaint).
+        RECT now;
+        GetWindowRect(row[i].window, &now);
+        MapWindowPoints(nullptr, PluginSys.bar, reinterpret_cast<POINT*>(&now), 2);
+        if (now.left != x || now.top != y || now.right - now.left != row[i].width || now.bottom - now.top != 16)
+            SetWindowPos(row[i].window, nullptr, x, y, row[i].width, 16, SWP_NOZORDER | SWP_NOACTIVATE);
+        x += row[i].width + gap + 3;
     }
-    MemFree(row);
+    if (row) MemFree(row);
     InvalidateBar();
 }
 
-// Frames are drawn with the border styles; until then the bar shows the
-// modules unframed.
-void ModulesDrawFrames(HWND bar, HDC dc) {}
+namespace {
+void DrawSeparator(HDC dc, int x0, int top) {
+    // Eleven 2x2 dots zig-zagging between x0 and x0 + 2.
+    for (int i = 0; i <= 20; i += 2) {
+        RECT dot = {x0 + (i % 4), top + i, x0 + (i % 4) + 2, top + i + 2};
+        DrawEdge(dc, &dot, EDGE_ETCHED, BF_LEFT | BF_RIGHT);
+    }
+}
+}  // namespace
+
+void ModulesDrawFrames(HWND bar, HDC dc) {
+    if (!bar || !dc) return;
+    UINT n = 0;
+    Placement* row = VisibleRow(&n);
+    LONG style = g_style;
+    int previousRight = 0;
+    bool first = true;
+    for (UINT i = 0; i < n; i++) {
+        // The module may be gone since the copy was taken: skip it then.
+        RECT r;
+        if (!GetClientRect(row[i].window, &r) || !IsWindowVisible(row[i].window)) continue;
+        MapWindowPoints(row[i].window, bar, reinterpret_cast<POINT*>(&r), 2);
+        switch (style) {
+        case STYLE_INSET:
+            InflateRect(&r, 2, 2);
+            DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_MIDDLE);
+            break;
+        case STYLE_OUTSET:
+            InflateRect(&r, 2, 2);
+            DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
+            break;
+        case STYLE_SEPARATOR:
+            InflateRect(&r, 3, 3);
+            if (!first) DrawSeparator(dc, (previousRight + r.left) / 2 - 2, r.top);
+            previousRight = r.right;
+            break;
+        default:
+            InflateRect(&r, 3, 3);
+            DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT | BF_MIDDLE);
+            break;
+        }
+        first = false;
+    }
+    if (row) MemFree(row);
+}

@@ -15,6 +15,10 @@ void LayoutStoreAlignmentAndStyle();
 // Asks the PluginThread for a layout; any number of asks in one batch cost
 // one pass.
 void LayoutPost();
+// Where the row starts and the space added between modules, for a module
+// area areaWidth wide holding n visible modules that take total pixels
+// (their widths plus 6 each).
+void LayoutStartAndGap(LONG alignment, LONG style, int areaWidth, int total, int n, int* x, int* gap);
 // The pass itself: PluginThread only.
 void LayoutPass();
 // Passes run since start of the process: lets tests see coalescing.

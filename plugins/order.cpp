@@ -56,6 +56,30 @@ void ModuleKey(const ModuleRecord* m, WCHAR* key) {
     wsprintfW(key, L"%s:%s", file, name);
 }
 
+// The module's entry, made at the end when missing; caller holds the order
+// lock.
+OrderEntry* EnsureModuleEntry(const ModuleRecord* m) {
+    WCHAR key[kKeyMax];
+    ModuleKey(m, key);
+    OrderEntry* e = FindEntry(key);
+    if (!e) {
+        AddEntry(key, StrLen(key));
+        e = FindEntry(key);
+    }
+    return e;
+}
+
+// Exchanges the positions of two modules' entries; caller holds the order
+// lock.
+void SwapPositions(const ModuleRecord* a, const ModuleRecord* b) {
+    OrderEntry* ea = EnsureModuleEntry(a);
+    OrderEntry* eb = EnsureModuleEntry(b);
+    if (!ea || !eb || ea == eb) return;
+    UINT p = ea->position;
+    ea->position = eb->position;
+    eb->position = p;
+}
+
 // Position of a module, or -1 without an entry.
 LONGLONG ModulePosition(const ModuleRecord* m) {
     WCHAR key[kKeyMax];
@@ -152,4 +176,44 @@ int OrderCompareModules(const void* a, const void* b) {
 void OrderSortModules() {
     ListLock lock(PluginSys.modules);
     PtrArraySort(PluginSys.modules.items, OrderCompareModules);
+}
+
+void OrderSwapModules(ModuleRecord* a, ModuleRecord* b) {
+    if (!a || !b || a == b || !PluginSys.modules.items) return;
+    {
+        ListLock lock(PluginSys.order);
+        SwapPositions(a, b);
+    }
+    OrderSortModules();
+}
+
+void OrderMoveModule(ModuleRecord* record, BOOL later) {
+    if (!record || !PluginSys.modules.items || !ModuleIsVisible(record)) return;
+    {
+        // The whole move under the module lock, so the PluginThread cannot
+        // change the list between the steps (module lock before order lock).
+        ListLock modules(PluginSys.modules);
+        PtrArray* list = PluginSys.modules.items;
+        // The list follows the order, so each step is a swap of neighbours in
+        // both.
+        PtrArraySort(list, OrderCompareModules);
+        UINT count = PtrArrayCount(list);
+        UINT i = 0;
+        while (i < count && PtrArrayGet(list, i) != record) i++;
+        if (i == count) return;
+        for (;;) {
+            if (later ? i + 1 >= count : i == 0) break;
+            UINT j = later ? i + 1 : i - 1;
+            ModuleRecord* passed = static_cast<ModuleRecord*>(PtrArrayGet(list, j));
+            {
+                ListLock order(PluginSys.order);
+                SwapPositions(record, passed);
+            }
+            PtrArraySort(list, OrderCompareModules);
+            i = j;
+            if (PtrArrayGet(list, i) != record) break;  // should not happen: keys collide
+            if (ModuleIsVisible(passed)) break;
+        }
+    }
+    LayoutPost();
 }

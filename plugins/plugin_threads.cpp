@@ -1,15 +1,15 @@
 #include "plugins/plugin_threads.h"
 
 #include "core/bar_window.h"
+#include "plugins/fault_handling.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"
 #include "plugins/package.h"
 #include "plugins/plugin_state.h"
 
-void PluginThreadDispatch(MSG* message) {
-    TranslateMessage(message);
-    DispatchMessageW(message);
-}
+// A module's code runs inside the fault guard: a fault costs only that
+// module (deactivated and reported), never the thread.
+void PluginThreadDispatch(MSG* message) { FaultGuardedDispatch(message); }
 
 DWORD WINAPI PluginThreadMain(void*) {
     MailboxBind(PluginSys.pluginMailbox);

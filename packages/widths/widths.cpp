@@ -1,0 +1,108 @@
+// Test package: three modules of widths 40, 60 and 100 that show themselves,
+// and a fourth one (width 30) that stays hidden. Each logs its timer ticks
+// as "tick <name> <n>" in <its DLL path>.log, so tests can see it keeps
+// running; each paints itself in a colour of its own.
+#include <windows.h>
+
+#include "tovara2_sdk.h"
+
+namespace {
+HINSTANCE g_self;
+TV2HostCallback g_host;
+
+struct Item {
+    const wchar_t* name;
+    LONG width;
+    DWORD show;
+    COLORREF colour;
+};
+const Item kItems[] = {
+    {L"W40", 40, 1, RGB(200, 40, 40)},
+    {L"W60", 60, 1, RGB(40, 160, 40)},
+    {L"W100", 100, 1, RGB(40, 40, 200)},
+    {L"Hidden", 30, 0, RGB(200, 200, 40)},
+};
+const int kCount = sizeof(kItems) / sizeof(kItems[0]);
+ModuleRecord* g_modules[kCount];
+int g_ticks[kCount];
+
+const PackageInfo kInfo = {L"Widths", L"Tovara2 tests", nullptr};
+
+void Log(const char* format, ...) {
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    int n = wvsprintfA(line, format, args);
+    va_end(args);
+    line[n++] = '\n';
+    wchar_t path[MAX_PATH];
+    DWORD len = GetModuleFileNameW(g_self, path, MAX_PATH - 5);
+    lstrcpyW(path + len, L".log");
+    HANDLE h = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    WriteFile(h, line, n, &written, nullptr);
+    CloseHandle(h);
+}
+
+int IndexOf(HWND w) {
+    UINT_PTR record = 0;
+    g_host(HC_MODULE_FROM_WINDOW, nullptr, reinterpret_cast<UINT_PTR>(w), reinterpret_cast<UINT_PTR>(&record));
+    ModuleRecord* m = reinterpret_cast<ModuleRecord*>(record);
+    if (!m) return -1;
+    for (int i = 0; i < kCount; i++)
+        if (lstrcmpW(m->descriptor.name, kItems[i].name) == 0) return i;
+    return -1;
+}
+
+LRESULT CALLBACK ModuleProc(HWND w, UINT msg, WPARAM wp, LPARAM) {
+    int i = IndexOf(w);
+    switch (msg) {
+    case WM_TIMER:
+        if (wp == TV2_MODULE_TIMER_ID && i >= 0) Log("tick %ls %d", kItems[i].name, ++g_ticks[i]);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        RECT r;
+        GetClientRect(w, &r);
+        HBRUSH b = CreateSolidBrush(i >= 0 ? kItems[i].colour : RGB(0, 0, 0));
+        FillRect(dc, &r, b);
+        DeleteObject(b);
+        EndPaint(w, &ps);
+        return 1;
+    }
+    }
+    return 0;
+}
+
+BOOL Init(PackageRecord* record, TV2HostCallback host) {
+    g_host = host;
+    for (int i = 0; i < kCount; i++) {
+        ModuleDescriptor d = {};
+        lstrcpyW(d.name, kItems[i].name);
+        d.windowProc = ModuleProc;
+        d.width = kItems[i].width;
+        d.showOnCreate = kItems[i].show;
+        host(HC_REGISTER_MODULE, record, reinterpret_cast<UINT_PTR>(&d), reinterpret_cast<UINT_PTR>(&g_modules[i]));
+    }
+    Log("INIT");
+    return TRUE;
+}
+}  // namespace
+
+extern "C" __declspec(dllexport) UINT_PTR WINAPI TV2PackageProc(UINT message, UINT_PTR arg1, UINT_PTR arg2) {
+    switch (message) {
+    case PKG_GET_INFO:
+        return reinterpret_cast<UINT_PTR>(&kInfo);
+    case PKG_INIT:
+        return Init(reinterpret_cast<PackageRecord*>(arg1), reinterpret_cast<TV2HostCallback>(arg2));
+    }
+    return 0;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) g_self = instance;
+    return TRUE;
+}
