@@ -18,14 +18,34 @@ trap tv2_stop_services EXIT
 app=/var/cache/tovara2/app
 mkdir -p "$app/Plugins"
 cp "$TV2_BUILD64/bin/Tovara2.exe" "$app/"
+# Only the packages a user gets: the others under packages/ exist to test the
+# host (some fail on purpose) and would only clutter the Plugins page. Copies
+# of those left by earlier runs go; libraries dropped on the bar stay.
+shipped=(SysMon.dll)
 for dll in "$TV2_BUILD64"/packages/*.dll; do
   [ -e "$dll" ] || continue
-  case "$(basename "$dll")" in test_*|Test*) continue ;; esac
-  cp "$dll" "$app/Plugins/"
+  name=$(basename "$dll")
+  if [[ " ${shipped[*]} " == *" $name "* ]]; then
+    cp "$dll" "$app/Plugins/"
+  else
+    rm -f "$app/Plugins/$name" "$app/Plugins/$name.log"
+  fi
 done
 settings="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tovara2/Settings.xml"
-if [ ! -f "$settings" ] && [ -x "$TV2_TOP/scripts/seed-demo.sh" ]; then
-  "$TV2_TOP/scripts/seed-demo.sh" "$settings"
+# A profile with no package loaded shows only the welcome line (a run from
+# before the packages existed leaves one behind): start from the demo profile
+# then, keeping the old file beside it.
+loads_a_package() {
+  iconv -f UTF-16 -t UTF-8 "$1" 2>/dev/null | grep -q 'name="_loaded" type="bool">true<'
+}
+if [ -x "$TV2_TOP/scripts/seed-demo.sh" ]; then
+  if [ ! -f "$settings" ]; then
+    "$TV2_TOP/scripts/seed-demo.sh" "$settings"
+  elif ! loads_a_package "$settings"; then
+    cp "$settings" "$settings.bak"
+    tv2_log "no package is loaded in $settings; seeding the demo profile (old file kept as Settings.xml.bak)"
+    "$TV2_TOP/scripts/seed-demo.sh" "$settings"
+  fi
 fi
 
 if [ -n "$had_display" ]; then
