@@ -7,6 +7,7 @@
 //   Orphan   makes an unowned popup whose own timer handler divides by zero
 //   Steady   never faults
 // Every tick, SETTINGS_SAVE and WM_DESTROY is logged to <its DLL path>.log.
+#include "../common/package_log.h"
 #include <windows.h>
 
 #include "tovara2_sdk.h"
@@ -29,21 +30,10 @@ volatile int g_sink;
 const PackageInfo kInfo = {L"Faulty", L"Tovara2 tests", nullptr};
 
 void Log(const char* format, ...) {
-    char line[256];
     va_list args;
     va_start(args, format);
-    int n = wvsprintfA(line, format, args);
+    PackageLogV(g_self, format, args);
     va_end(args);
-    line[n++] = '\n';
-    wchar_t path[MAX_PATH];
-    DWORD len = GetModuleFileNameW(g_self, path, MAX_PATH - 5);
-    lstrcpyW(path + len, L".log");
-    HANDLE h = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    DWORD written;
-    WriteFile(h, line, n, &written, nullptr);
-    CloseHandle(h);
 }
 
 int KindOf(HWND w) {

@@ -2,6 +2,7 @@
 // default 1) of <width> pixels and reports every call the host makes into it
 // as a line in <its DLL path>.log, so tests can see order and counts. Its
 // file may be copied under several names; each copy is its own package.
+#include "../common/package_log.h"
 #include <windows.h>
 
 #include "tovara2_sdk.h"
@@ -18,21 +19,10 @@ int g_moduleCount;
 const PackageInfo kInfo = {L"Probe", L"Tovara2 tests", L"https://example.invalid/probe"};
 
 void Log(const char* format, ...) {
-    char line[512];
     va_list args;
     va_start(args, format);
-    int n = wvsprintfA(line, format, args);
+    PackageLogV(g_self, format, args);
     va_end(args);
-    line[n++] = '\n';
-    wchar_t path[MAX_PATH];
-    DWORD len = GetModuleFileNameW(g_self, path, MAX_PATH - 5);
-    lstrcpyW(path + len, L".log");
-    HANDLE h = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    DWORD written;
-    WriteFile(h, line, n, &written, nullptr);
-    CloseHandle(h);
 }
 
 int IndexOf(HWND w) {
