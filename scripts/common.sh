@@ -15,7 +15,9 @@ TV2_WINE=/usr/lib/wine/wine64
 export TV2_TOP TV2_BUILD32 TV2_BUILD64 TV2_WINE
 export WINELOADER=$TV2_WINE
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+# No installer prompts for .NET or Gecko; and no crash dialog: a crashing
+# program must end (and fail its test), not wait for a click that never comes.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winedbg.exe=d"}
 # Tests and the run command use separate prefixes, so a test run never
 # touches the settings of the bar a developer is looking at.
 export WINEPREFIX=${WINEPREFIX:-/var/cache/tovara2/prefix-test}

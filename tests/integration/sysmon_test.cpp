@@ -53,12 +53,17 @@ BOOL CALLBACK CollectModule(HWND w, LPARAM lp) {
 std::vector<HWND> ModuleWindows(HWND bar) {
     std::vector<HWND> found;
     EnumChildWindows(bar, CollectModule, reinterpret_cast<LPARAM>(&found));
-    std::sort(found.begin(), found.end(), [](HWND a, HWND b) {
-        RECT ra, rb;
-        GetWindowRect(a, &ra);
-        GetWindowRect(b, &rb);
-        return ra.left < rb.left;
-    });
+    // Positions are read once: the program may move its windows while we
+    // sort, and a comparator whose answers change breaks std::sort.
+    std::vector<std::pair<LONG, HWND>> byLeft;
+    for (HWND w : found) {
+        RECT r;
+        GetWindowRect(w, &r);
+        byLeft.emplace_back(r.left, w);
+    }
+    std::stable_sort(byLeft.begin(), byLeft.end(),
+                     [](const std::pair<LONG, HWND>& a, const std::pair<LONG, HWND>& b) { return a.first < b.first; });
+    for (size_t i = 0; i < found.size(); i++) found[i] = byLeft[i].second;
     return found;
 }
 
@@ -67,7 +72,7 @@ std::wstring ModuleText(HWND w) {
     wchar_t buf[256] = {};
     DWORD_PTR n = 0;
     if (!SendMessageTimeoutW(w, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 3000, &n)) return L"?";
-    return std::wstring(buf, n);
+    return std::wstring(buf, n < 256 ? n : 255);
 }
 
 // Waits until six visible module windows are laid out on the bar.
