@@ -32,6 +32,9 @@ tv2_install() {
   command -v cmake >/dev/null || need+=(cmake)
   [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
   [ -x "$TV2_WINE" ] || need+=(wine wine64 libwine)
+  # Wine's own fonts (Tahoma for "MS Shell Dlg 2"): without them text metrics
+  # and pictures differ from machine to machine.
+  [ -f /usr/share/wine/fonts/tahoma.ttf ] || need+=(fonts-wine)
   command -v Xvfb >/dev/null || need+=(xvfb)
   command -v xdotool >/dev/null || need+=(xdotool)
   command -v import >/dev/null || need+=(imagemagick)
