@@ -36,28 +36,11 @@ std::wstring FaultProfile(const wchar_t* kind) {
         Active(kind, L"<setting name=\"delay\" type=\"num\">1</setting>") + Active(L"Steady") + L"</node>\r\n");
 }
 
-struct Windows {
-    HWND bar;
-    std::vector<int> lefts;
-};
-
-BOOL CALLBACK Collect(HWND w, LPARAM lp) {
-    Windows* c = reinterpret_cast<Windows*>(lp);
-    wchar_t cls[64];
-    GetClassNameW(w, cls, 64);
-    if (lstrcmpW(cls, L"Tovara2Module") != 0 || !IsWindowVisible(w)) return TRUE;
-    RECT r;
-    GetWindowRect(w, &r);
-    MapWindowPoints(nullptr, c->bar, reinterpret_cast<POINT*>(&r), 2);
-    c->lefts.push_back(r.left);
-    return TRUE;
-}
 
 std::vector<int> Lefts(HWND bar) {
-    Windows c = {bar, {}};
-    EnumChildWindows(bar, Collect, reinterpret_cast<LPARAM>(&c));
-    std::sort(c.lefts.begin(), c.lefts.end());
-    return c.lefts;
+    std::vector<int> lefts;
+    for (const RECT& r : tv2test::VisibleModuleRects(bar)) lefts.push_back(r.left);
+    return lefts;
 }
 
 BOOL CALLBACK AllText(HWND w, LPARAM lp) {

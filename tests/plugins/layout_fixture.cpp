@@ -6,26 +6,8 @@
 #include "plugins/module.h"
 #include "plugins/order.h"
 #include "plugins/plugin_state.h"
+#include "support/desktop.h"
 #include "settings/settings_store.h"
-
-namespace {
-struct Collect {
-    HWND bar;
-    std::vector<RECT> rects;
-};
-
-BOOL CALLBACK CollectVisible(HWND w, LPARAM lp) {
-    Collect* c = reinterpret_cast<Collect*>(lp);
-    wchar_t cls[64];
-    GetClassNameW(w, cls, 64);
-    if (lstrcmpW(cls, L"Tovara2Module") != 0 || !IsWindowVisible(w)) return TRUE;
-    RECT r;
-    GetWindowRect(w, &r);
-    MapWindowPoints(nullptr, c->bar, reinterpret_cast<POINT*>(&r), 2);
-    c->rects.push_back(r);
-    return TRUE;
-}
-}  // namespace
 
 void WidthsBarTest::SetUp() {
     PluginSystemTest::SetUp();
@@ -52,11 +34,8 @@ bool WidthsBarTest::StartWidths(const wchar_t* alignment, const wchar_t* style, 
 }
 
 std::vector<int> WidthsBarTest::Lefts(std::vector<int>* tops, std::vector<int>* heights) const {
-    Collect c = {bar_, {}};
-    EnumChildWindows(bar_, CollectVisible, reinterpret_cast<LPARAM>(&c));
-    std::sort(c.rects.begin(), c.rects.end(), [](const RECT& a, const RECT& b) { return a.left < b.left; });
     std::vector<int> lefts;
-    for (const RECT& r : c.rects) {
+    for (const RECT& r : tv2test::VisibleModuleRects(bar_)) {
         lefts.push_back(r.left);
         if (tops) tops->push_back(r.top);
         if (heights) heights->push_back(r.bottom - r.top);

@@ -1,6 +1,34 @@
 #include "support/desktop.h"
 
+#include <algorithm>
+
 namespace tv2test {
+namespace {
+struct ModuleRects {
+    HWND bar;
+    std::vector<RECT> rects;
+};
+
+BOOL CALLBACK CollectVisibleModule(HWND w, LPARAM lp) {
+    ModuleRects* c = reinterpret_cast<ModuleRects*>(lp);
+    wchar_t cls[64];
+    GetClassNameW(w, cls, 64);
+    if (lstrcmpW(cls, L"Tovara2Module") != 0 || !IsWindowVisible(w)) return TRUE;
+    RECT r;
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, c->bar, reinterpret_cast<POINT*>(&r), 2);
+    c->rects.push_back(r);
+    return TRUE;
+}
+}  // namespace
+
+std::vector<RECT> VisibleModuleRects(HWND bar) {
+    ModuleRects c = {bar, {}};
+    EnumChildWindows(bar, CollectVisibleModule, reinterpret_cast<LPARAM>(&c));
+    std::sort(c.rects.begin(), c.rects.end(), [](const RECT& a, const RECT& b) { return a.left < b.left; });
+    return c.rects;
+}
+
 
 bool RunHostProgram(const std::wstring& path, const std::wstring& arguments, DWORD timeoutMs) {
     // Wine starts a Unix executable given by its drive-Z path. It may return

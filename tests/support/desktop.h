@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace tv2test {
 
@@ -21,6 +22,9 @@ COLORREF ScreenPixel(int x, int y);
 bool SaveScreenshot(const std::wstring& unixPath);
 // A settings file with one default profile "Default" holding these lines.
 std::wstring OneProfileSettings(const std::wstring& settingLines);
+// The rectangles of the bar's visible module windows (class
+// "Tovara2Module") in the bar's client coordinates, left to right.
+std::vector<RECT> VisibleModuleRects(HWND bar);
 // Calls check every 10 ms until it returns true or the time is up.
 template <typename F>
 bool WaitFor(F check, DWORD timeoutMs = 3000) {
