@@ -28,6 +28,21 @@ int FindForWrite(const WCHAR* path, Setting** setting) {
 void NotifyWrite(const WCHAR* path) {
     if (!Store.quiet) SettingsNotify(SN_SETTING_CHANGED, path);
 }
+
+// Finds or makes the setting, changes it under the lock, then tells the
+// listeners with the lock released.
+template <typename Change>
+int WriteSetting(const WCHAR* path, Change change) {
+    {
+        StoreLock lock;
+        Setting* s = nullptr;
+        int result = FindForWrite(path, &s);
+        if (result != 0) return result;
+        change(s);
+    }
+    NotifyWrite(path);
+    return 0;
+}
 }  // namespace
 
 // A setting of no known type (only a file can hold one) reads as missing for
@@ -81,46 +96,28 @@ int SettingsGetString(const WCHAR* path, WCHAR** value) {
 }
 
 int SettingsSetNumber(const WCHAR* path, DWORD value) {
-    {
-        StoreLock lock;
-        Setting* s = nullptr;
-        int result = FindForWrite(path, &s);
-        if (result != 0) return result;
+    return WriteSetting(path, [value](Setting* s) {
         s->type = SETTING_NUM;
         s->number = value;
-    }
-    NotifyWrite(path);
-    return 0;
+    });
 }
 
 int SettingsSetBool(const WCHAR* path, DWORD value) {
-    {
-        StoreLock lock;
-        Setting* s = nullptr;
-        int result = FindForWrite(path, &s);
-        if (result != 0) return result;
+    return WriteSetting(path, [value](Setting* s) {
         s->type = SETTING_BOOL;
         s->flag = value;
-    }
-    NotifyWrite(path);
-    return 0;
+    });
 }
 
 int SettingsSetString(const WCHAR* path, const WCHAR* value) {
     if (!path || !*path || !value) return 1;
-    {
-        StoreLock lock;
-        Setting* s = nullptr;
-        int result = FindForWrite(path, &s);
-        if (result != 0) return result;
+    return WriteSetting(path, [value](Setting* s) {
         // Copied before the old one goes: the caller may pass the stored string.
         WCHAR* copy = StrDup(value);
         if (s->string) MemFree(s->string);
         s->type = SETTING_STRING;
         s->string = copy;
-    }
-    NotifyWrite(path);
-    return 0;
+    });
 }
 
 int SettingsDelete(const WCHAR* path) {

@@ -7,7 +7,7 @@
 //   Orphan   makes an unowned popup whose own timer handler divides by zero
 //   Steady   never faults
 // Every tick, SETTINGS_SAVE and WM_DESTROY is logged to <its DLL path>.log.
-#include "../common/package_log.h"
+#include "../common/test_package.h"
 #include <windows.h>
 
 #include "tovara2_sdk.h"
@@ -29,17 +29,10 @@ volatile int g_sink;
 
 const PackageInfo kInfo = {L"Faulty", L"Tovara2 tests", nullptr};
 
-void Log(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    PackageLogV(g_self, format, args);
-    va_end(args);
-}
+#define Log(...) PackageLog(g_self, __VA_ARGS__)
 
 int KindOf(HWND w) {
-    UINT_PTR record = 0;
-    g_host(HC_MODULE_FROM_WINDOW, nullptr, reinterpret_cast<UINT_PTR>(w), reinterpret_cast<UINT_PTR>(&record));
-    ModuleRecord* m = reinterpret_cast<ModuleRecord*>(record);
+    ModuleRecord* m = ModuleOfWindow(g_host, w);
     if (!m) return -1;
     for (int i = 0; i < KIND_COUNT; i++)
         if (lstrcmpW(m->descriptor.name, kNames[i]) == 0) return i;

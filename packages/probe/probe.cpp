@@ -2,7 +2,7 @@
 // default 1) of <width> pixels and reports every call the host makes into it
 // as a line in <its DLL path>.log, so tests can see order and counts. Its
 // file may be copied under several names; each copy is its own package.
-#include "../common/package_log.h"
+#include "../common/test_package.h"
 #include <windows.h>
 
 #include "tovara2_sdk.h"
@@ -18,17 +18,10 @@ int g_moduleCount;
 
 const PackageInfo kInfo = {L"Probe", L"Tovara2 tests", L"https://example.invalid/probe"};
 
-void Log(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    PackageLogV(g_self, format, args);
-    va_end(args);
-}
+#define Log(...) PackageLog(g_self, __VA_ARGS__)
 
 int IndexOf(HWND w) {
-    UINT_PTR record = 0;
-    g_host(HC_MODULE_FROM_WINDOW, nullptr, reinterpret_cast<UINT_PTR>(w), reinterpret_cast<UINT_PTR>(&record));
-    ModuleRecord* m = reinterpret_cast<ModuleRecord*>(record);
+    ModuleRecord* m = ModuleOfWindow(g_host, w);
     if (!m) return -1;
     int i = 0;
     for (const WCHAR* p = m->descriptor.name + 1; *p >= L'0' && *p <= L'9'; p++) i = i * 10 + (*p - L'0');

@@ -2,7 +2,7 @@
 // and a fourth one (width 30) that stays hidden. Each logs its timer ticks
 // as "tick <name> <n>" in <its DLL path>.log, so tests can see it keeps
 // running; each paints itself in a colour of its own.
-#include "../common/package_log.h"
+#include "../common/test_package.h"
 #include <windows.h>
 
 #include "tovara2_sdk.h"
@@ -29,17 +29,10 @@ int g_ticks[kCount];
 
 const PackageInfo kInfo = {L"Widths", L"Tovara2 tests", nullptr};
 
-void Log(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    PackageLogV(g_self, format, args);
-    va_end(args);
-}
+#define Log(...) PackageLog(g_self, __VA_ARGS__)
 
 int IndexOf(HWND w) {
-    UINT_PTR record = 0;
-    g_host(HC_MODULE_FROM_WINDOW, nullptr, reinterpret_cast<UINT_PTR>(w), reinterpret_cast<UINT_PTR>(&record));
-    ModuleRecord* m = reinterpret_cast<ModuleRecord*>(record);
+    ModuleRecord* m = ModuleOfWindow(g_host, w);
     if (!m) return -1;
     for (int i = 0; i < kCount; i++)
         if (lstrcmpW(m->descriptor.name, kItems[i].name) == 0) return i;
