@@ -93,6 +93,14 @@ std::vector<HWND> WaitForModules(HWND bar, DWORD timeoutMs = 15000) {
     return w;
 }
 
+// Starts the program with SysMon in its Plugins folder and waits for the
+// six modules; fewer (none when it did not start) on failure.
+std::vector<HWND> StartWithSysMon(ProgramRun& run) {
+    run.AddPackage(BuiltPackage(L"SysMon.dll"));
+    if (!run.Start()) return {};
+    return WaitForModules(run.Bar());
+}
+
 // Waits until a module's text is a reading rather than the placeholder.
 std::wstring WaitForReading(HWND w, DWORD timeoutMs = 8000) {
     DWORD began = GetTickCount();
@@ -191,9 +199,7 @@ void Click(HWND module) {
 TEST(SysMonProgram, SixModulesSitOnTheBarInOrderWithSensibleSizes) {
     tv2test::SeedSettings(SysMonProfile());
     ProgramRun run;
-    run.AddPackage(BuiltPackage(L"SysMon.dll"));
-    ASSERT_TRUE(run.Start());
-    std::vector<HWND> modules = WaitForModules(run.Bar());
+    std::vector<HWND> modules = StartWithSysMon(run);
     ASSERT_EQ(static_cast<size_t>(kModuleCount), modules.size());
     RECT bar;
     GetWindowRect(run.Bar(), &bar);
@@ -219,9 +225,7 @@ TEST(SysMonProgram, SixModulesSitOnTheBarInOrderWithSensibleSizes) {
 TEST(SysMonProgram, ModulesShowReadingsThatAgreeWithTheSystem) {
     tv2test::SeedSettings(SysMonProfile());
     ProgramRun run;
-    run.AddPackage(BuiltPackage(L"SysMon.dll"));
-    ASSERT_TRUE(run.Start());
-    std::vector<HWND> m = WaitForModules(run.Bar());
+    std::vector<HWND> m = StartWithSysMon(run);
     ASSERT_EQ(static_cast<size_t>(kModuleCount), m.size());
 
     std::wstring cpu = WaitForReading(m[0]);
@@ -275,9 +279,7 @@ TEST(SysMonProgram, ModulesShowReadingsThatAgreeWithTheSystem) {
 TEST(SysMonProgram, PopupOpensAgainstTheBarsEdgeAndASecondClickClosesIt) {
     tv2test::SeedSettings(SysMonProfile());
     ProgramRun run;
-    run.AddPackage(BuiltPackage(L"SysMon.dll"));
-    ASSERT_TRUE(run.Start());
-    std::vector<HWND> m = WaitForModules(run.Bar());
+    std::vector<HWND> m = StartWithSysMon(run);
     ASSERT_EQ(static_cast<size_t>(kModuleCount), m.size());
     RECT bar, module;
     GetWindowRect(run.Bar(), &bar);
@@ -313,9 +315,7 @@ TEST(SysMonProgram, SeededSettingsAreHonouredAndEveryModuleStoresItsKeysAcrossAR
     tv2test::SeedSettings(SysMonProfile(extra));
     {
         ProgramRun run;
-        run.AddPackage(BuiltPackage(L"SysMon.dll"));
-        ASSERT_TRUE(run.Start());
-        std::vector<HWND> m = WaitForModules(run.Bar());
+        std::vector<HWND> m = StartWithSysMon(run);
         ASSERT_EQ(static_cast<size_t>(kModuleCount), m.size());
         SYSTEMTIME now;
         GetLocalTime(&now);
@@ -346,9 +346,7 @@ TEST(SysMonProgram, SeededSettingsAreHonouredAndEveryModuleStoresItsKeysAcrossAR
 
     // The file as the program wrote it starts the same bar again.
     ProgramRun again;
-    again.AddPackage(BuiltPackage(L"SysMon.dll"));
-    ASSERT_TRUE(again.Start());
-    std::vector<HWND> m = WaitForModules(again.Bar());
+    std::vector<HWND> m = StartWithSysMon(again);
     ASSERT_EQ(static_cast<size_t>(kModuleCount), m.size());
     std::wstring clock = ModuleText(m[4]);
     EXPECT_GE(ParseClock(clock, false), 0) << Narrow(clock);
@@ -362,9 +360,7 @@ TEST(SysMonProgram, MissingDriveAndUnknownInterfaceShowThePlaceholderAndStayActi
     extra[3] = StringSetting(L"drive", L"Q:\\");
     tv2test::SeedSettings(SysMonProfile(extra));
     ProgramRun run;
-    run.AddPackage(BuiltPackage(L"SysMon.dll"));
-    ASSERT_TRUE(run.Start());
-    std::vector<HWND> m = WaitForModules(run.Bar());
+    std::vector<HWND> m = StartWithSysMon(run);
     ASSERT_EQ(static_cast<size_t>(kModuleCount), m.size());
     Sleep(3000);  // several readings, each failing
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(run.Process(), 0));
