@@ -73,6 +73,17 @@ void BarOnDestroy(HWND w) {
     PostQuitMessage(0);
 }
 
+// The Windows session ends: the process is ended as soon as this returns, so
+// the state is stored and the file written now. Nothing is torn down (the
+// packages' exits could hold up the session's end); the settings calls into
+// packages are bounded by the plug-in system's watchdog.
+void BarOnEndSession() {
+    if (!BarCreated) return;
+    PluginProfileSave();
+    BarSaveSettings();
+    SettingsWrite();
+}
+
 void BarOnEraseBackground(HWND w, HDC dc) {
     RECT r;
     GetClientRect(w, &r);
@@ -113,6 +124,9 @@ LRESULT CALLBACK BarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         BarOnActivate(w, LOWORD(wp));
         return 0;
     case WM_CLOSE: BarExitRule(w); return 0;
+    case WM_ENDSESSION:
+        if (wp) BarOnEndSession();
+        return 0;
     case WM_ERASEBKGND: BarOnEraseBackground(w, reinterpret_cast<HDC>(wp)); return 1;
     case WM_WINDOWPOSCHANGED: BarOnWindowPosChanged(w, reinterpret_cast<const WINDOWPOS*>(lp)); return 0;
     case WM_CONTEXTMENU: BarShowMenu(w); return 0;
