@@ -5,6 +5,7 @@
 #include "core/bar_window.h"
 #include "core/res_string.h"
 #include "core/skin.h"
+#include "plugins/fault_handling.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -85,10 +86,18 @@ int StartupRun() {
                 if (!BarRegisterClass()) {
                     ShowStringError(IDS_ERR_CLASS);
                 } else {
-                    if (!BarCreateWindow())
+                    if (!BarCreateWindow()) {
                         ShowStringError(IDS_ERR_WINDOW);
-                    else
+                    } else {
                         RunMessageLoop();
+                        // A package that failed on the way out is reported:
+                        // the report is read before the program ends, with
+                        // the settings written first.
+                        if (FaultReportsOpen()) {
+                            SettingsWrite();
+                            FaultReportsWait();
+                        }
+                    }
                     BarUnregisterClass();
                 }
                 SkinFree();

@@ -16,6 +16,8 @@
 #include "plugins/fault_report.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"
+#include "plugins/package.h"
+#include "plugins/package_guard.h"
 #include "plugins/plugin_state.h"
 #include "settings/settings_store.h"
 
@@ -25,6 +27,19 @@ const WORD kErrorIcon = 32513;
 
 HHOOK g_filter;       // PluginThread only
 LONG g_openReports;   // reports on screen, nested ones included
+volatile LONG g_detachedReports;  // FaultShowDetached's, any thread
+
+struct QueuedFault {
+    DWORD code;
+    WCHAR fileName[MAX_PATH];
+    WCHAR packageName[100];
+    WCHAR moduleName[MODULE_NAME_MAX + 1];
+};
+
+struct DetachedReport {
+    WCHAR* text;
+    const WCHAR* header;
+};
 
 void DispatchOne(void* context) {
     MSG* m = static_cast<MSG*>(context);
@@ -63,8 +78,7 @@ void Deactivate(ModuleRecord* r) {
     if (r->window == w) ModuleWindowGone(r);
 }
 
-void WriteInactive(const ModuleRecord* r, const WCHAR* name) {
-    const WCHAR* file = r->package ? r->package->fileName : nullptr;
+void WriteInactive(const WCHAR* file, const WCHAR* name) {
     if (!file) return;
     int length = StrLen(file) + StrLen(name) + 13;
     WCHAR* path = static_cast<WCHAR*>(MemAlloc((length + 1) * sizeof(WCHAR)));
@@ -88,6 +102,15 @@ LRESULT CALLBACK ReportFilter(int code, WPARAM wp, LPARAM lp) {
         }
     }
     return CallNextHookEx(g_filter, code, wp, lp);
+}
+
+DWORD WINAPI DetachedReportMain(void* context) {
+    DetachedReport* r = static_cast<DetachedReport*>(context);
+    MarkupMessageBox(nullptr, r->text, r->header, FAULT_REPORT_TITLE, MMB_ERROR, kErrorIcon);
+    MemFree(r->text);
+    MemFree(r);
+    InterlockedDecrement(&g_detachedReports);
+    return 0;
 }
 
 void ShowReport(const WCHAR* text) {
@@ -120,8 +143,9 @@ void FaultHandle(HWND window, DWORD code) {
         ModuleGetName(r, name);
         packageName = r->package ? r->package->name : nullptr;
         fileName = r->package ? r->package->fileName : nullptr;
+        InterlockedExchange(&EntryOf(r)->faulted, 1);
         Deactivate(r);
-        WriteInactive(r, name);
+        WriteInactive(fileName, name);
     }
     // The names are copied into the text before anything else can unload
     // the package.
@@ -137,4 +161,63 @@ void FaultGuardedDispatch(MSG* message) {
     FaultInfo info = {};
     if (FaultGuardCall(DispatchOne, message, &info)) return;
     FaultHandle(message->hwnd, info.code);
+}
+
+void FaultQueueModule(ModuleRecord* record, DWORD code) {
+    QueuedFault* f = static_cast<QueuedFault*>(MemAllocZero(sizeof(QueuedFault)));
+    f->code = code;
+    ModuleGetName(record, f->moduleName);
+    if (record->package) {
+        StrCopyN(f->fileName, record->package->fileName ? record->package->fileName : L"", MAX_PATH);
+        StrCopyN(f->packageName, record->package->name ? record->package->name : L"", 100);
+    }
+    MailboxPost(PluginSys.pluginMailbox, PT_MODULE_FAULTED, reinterpret_cast<UINT_PTR>(f));
+}
+
+void FaultHandleQueued(void* fault) {
+    QueuedFault* f = static_cast<QueuedFault*>(fault);
+    if (!f) return;
+    // Found again by its names: the record may have gone meanwhile (it
+    // faulted while being unregistered).
+    ModuleRecord* r = ModuleFind(PackageFind(f->fileName), f->moduleName);
+    if (r && ModuleHasFaulted(r) && r->window) Deactivate(r);
+    WriteInactive(f->fileName, f->moduleName);
+    WCHAR* text = FaultReportText(f->moduleName, f->packageName, f->fileName, f->code);
+    MemFree(f);
+    ModuleRequest(PT_LAYOUT, 0);
+    if (!text) return;
+    // On the way out the thread must not wait for the user, and the report
+    // must outlive it.
+    if (PluginSys.stopping) {
+        FaultShowDetached(text, FAULT_REPORT_HEADER);
+        return;
+    }
+    ShowReport(text);
+    MemFree(text);
+}
+
+void FaultShowDetached(WCHAR* text, const WCHAR* header) {
+    DetachedReport* r = static_cast<DetachedReport*>(MemAlloc(sizeof(DetachedReport)));
+    r->text = text;
+    r->header = header;
+    InterlockedIncrement(&g_detachedReports);
+    HANDLE thread = CreateThread(nullptr, 0, DetachedReportMain, r, 0, nullptr);
+    if (thread) {
+        CloseHandle(thread);
+        return;
+    }
+    InterlockedDecrement(&g_detachedReports);
+    MemFree(text);
+    MemFree(r);
+}
+
+bool FaultReportsOpen() { return g_detachedReports > 0; }
+
+void FaultReportsWait() {
+    while (g_detachedReports > 0) Sleep(50);
+}
+
+void FaultReportsReset() {
+    g_filter = nullptr;
+    g_openReports = 0;
 }

@@ -18,3 +18,22 @@ void FaultHandle(HWND window, DWORD code);
 // The module window that window belongs to (itself, a parent or an owner up
 // the chain), or null.
 HWND FaultModuleWindowOf(HWND window);
+
+// A module's fault caught in the middle of the PluginThread's work (while its
+// window is being made or destroyed, in a settings call): the module's names
+// are taken now and the handling above runs from the thread's loop
+// (PT_MODULE_FAULTED, whose parameter FaultHandleQueued takes and frees).
+// PluginThread only.
+struct ModuleRecord;
+void FaultQueueModule(ModuleRecord* record, DWORD code);
+void FaultHandleQueued(void* fault);
+
+// Shows a report on a thread of its own, so that no plug-in thread and no
+// exit waits for the user; takes the heap text.
+void FaultShowDetached(WCHAR* text, const WCHAR* header);
+// Whether any is on screen, and waiting until the user has closed them all
+// (the end of the program, so that a report raised on the way out is read).
+bool FaultReportsOpen();
+void FaultReportsWait();
+// The PluginThread was replaced: the reports it showed went with it.
+void FaultReportsReset();

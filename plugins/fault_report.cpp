@@ -63,11 +63,14 @@ const FaultEntry& FaultLookup(DWORD code) {
     return kUnknown;
 }
 
+#define REPORT_HELP                                                                                         \
+    L"You can help us track down the cause of the problem by [link=" FAULT_REPORT_LINK                       \
+    L"]submitting[/link] this problem to the developers."
+
 const WCHAR kReportFormat[] =
     L"The module '%s' of package '%s' (%s) caused the following exception and has been deactivated. You can "
     L"reactivate it in the configuration screen.\n\n[u]Code:[/u] 0x%.8X\n[u]Type:[/u] %s\n[u]Description:[/u] "
-    L"%s\n\nYou can help us track down the cause of the problem by [link=" FAULT_REPORT_LINK
-    L"]submitting[/link] this problem to the developers.";
+    L"%s\n\n" REPORT_HELP;
 
 // wsprintfW writes at most 1024 characters per call.
 const int kFormatLimit = 1024;
@@ -78,23 +81,54 @@ const WCHAR* FaultShortName(DWORD code) { return FaultLookup(code).name; }
 
 const WCHAR* FaultDescription(DWORD code) { return FaultLookup(code).description; }
 
-WCHAR* FaultReportText(const WCHAR* moduleName, const WCHAR* packageName, const WCHAR* fileName, DWORD code) {
-    // Names come from packages: a long one must not run the text past the
-    // formatter's limit, and a bracket in one must not open markup. Each name
-    // is cut to a sensible length and brackets shown as parentheses.
-    const int kNameMax = 100;
-    WCHAR names[3][kNameMax];
-    const WCHAR* sources[3] = {moduleName, packageName, fileName};
-    for (int i = 0; i < 3; ++i) {
-        StrCopyN(names[i], sources[i] ? sources[i] : L"", kNameMax);
-        for (WCHAR* p = names[i]; *p; ++p) {
-            if (*p == L'[') *p = L'(';
-            if (*p == L']') *p = L')';
-        }
+namespace {
+// Names come from packages: a long one must not run the text past the
+// formatter's limit, and a bracket in one must not open markup. Each name is
+// cut to a sensible length and brackets shown as parentheses.
+const int kNameMax = 100;
+
+void SafeName(WCHAR* out, const WCHAR* name) {
+    StrCopyN(out, name ? name : L"", kNameMax);
+    for (WCHAR* p = out; *p; ++p) {
+        if (*p == L'[') *p = L'(';
+        if (*p == L']') *p = L')';
     }
+}
+
+const WCHAR kPackageFaultFormat[] =
+    L"The package '%s' (%s) caused the following exception in %s and has been unloaded. It is loaded again at "
+    L"the next start if you load it in the configuration screen.\n\n[u]Code:[/u] 0x%.8X\n[u]Type:[/u] %s\n"
+    L"[u]Description:[/u] %s\n\n" REPORT_HELP;
+
+const WCHAR kPackageHangFormat[] =
+    L"The package '%s' (%s) stopped responding in %s and has been unloaded. It is loaded again at the next "
+    L"start if you load it in the configuration screen.\n\n" REPORT_HELP;
+}  // namespace
+
+WCHAR* FaultReportText(const WCHAR* moduleName, const WCHAR* packageName, const WCHAR* fileName, DWORD code) {
+    WCHAR names[3][kNameMax];
+    SafeName(names[0], moduleName);
+    SafeName(names[1], packageName);
+    SafeName(names[2], fileName);
     WCHAR* text = static_cast<WCHAR*>(MemAlloc((kFormatLimit + 1) * sizeof(WCHAR)));
     if (!text) return nullptr;
     wsprintfW(text, kReportFormat, names[0], names[1], names[2], code, FaultShortName(code),
               FaultDescription(code));
+    return text;
+}
+
+WCHAR* FaultPackageReportText(const WCHAR* packageName, const WCHAR* fileName, const WCHAR* where, DWORD code,
+                              bool hung) {
+    WCHAR names[3][kNameMax];
+    SafeName(names[0], packageName);
+    SafeName(names[1], fileName);
+    SafeName(names[2], where);
+    WCHAR* text = static_cast<WCHAR*>(MemAlloc((kFormatLimit + 1) * sizeof(WCHAR)));
+    if (!text) return nullptr;
+    if (hung)
+        wsprintfW(text, kPackageHangFormat, names[0], names[1], names[2]);
+    else
+        wsprintfW(text, kPackageFaultFormat, names[0], names[1], names[2], code, FaultShortName(code),
+                  FaultDescription(code));
     return text;
 }

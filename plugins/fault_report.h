@@ -15,6 +15,13 @@ const WCHAR* FaultDescription(DWORD code);
 // (MemFree). Null names are shown empty.
 WCHAR* FaultReportText(const WCHAR* moduleName, const WCHAR* packageName, const WCHAR* fileName, DWORD code);
 
-// The message box's title and header line.
+// The report of a package that faulted (or, with hung, stopped responding)
+// in its entry point or one of its modules; where says in which call.
+WCHAR* FaultPackageReportText(const WCHAR* packageName, const WCHAR* fileName, const WCHAR* where, DWORD code,
+                              bool hung);
+
+// The message box's title and header lines.
 #define FAULT_REPORT_TITLE L"Tovara2 - Error"
 #define FAULT_REPORT_HEADER L"An exception in one of Tovara2's modules was encountered."
+#define FAULT_PACKAGE_HEADER L"An exception in one of Tovara2's packages was encountered."
+#define FAULT_HANG_HEADER L"One of Tovara2's packages stopped responding."

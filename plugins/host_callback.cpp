@@ -7,6 +7,7 @@
 #include "plugins/layout.h"
 #include "plugins/module.h"
 #include "plugins/package.h"
+#include "plugins/package_guard.h"
 #include "plugins/plugin_state.h"
 #include "settings/settings_store.h"
 #include "settings/xml.h"
@@ -171,7 +172,8 @@ UINT PlacePopup(void* record, RECT* rect, POINT* point) {
 }
 }  // namespace
 
-UINT WINAPI HostCallback(UINT code, void* record, UINT_PTR arg1, UINT_PTR arg2) {
+namespace {
+UINT Serve(UINT code, void* record, UINT_PTR arg1, UINT_PTR arg2) {
     switch (code) {
     case HC_GET_VERSION:
         if (!arg1 && !arg2) return HC_RESULT_NULL;
@@ -244,4 +246,14 @@ UINT WINAPI HostCallback(UINT code, void* record, UINT_PTR arg1, UINT_PTR arg2) 
         return PlacePopup(record, reinterpret_cast<RECT*>(arg1), reinterpret_cast<POINT*>(arg2));
     }
     return HC_RESULT_OK;
+}
+}  // namespace
+
+UINT WINAPI HostCallback(UINT code, void* record, UINT_PTR arg1, UINT_PTR arg2) {
+    // Time spent here is the host's, not the package's: a wait for another
+    // thread is not a hang of the package.
+    WatchEnterHost();
+    UINT result = Serve(code, record, arg1, arg2);
+    WatchLeaveHost();
+    return result;
 }

@@ -79,6 +79,20 @@ UINT_PTR MailboxSend(ThreadMailbox* mailbox, UINT code, UINT_PTR parameter) {
     return result;
 }
 
+UINT_PTR MailboxSendFollowing(ThreadMailbox* volatile* current, UINT code, UINT_PTR parameter) {
+    // Long enough for a replacement thread to start; bounded, so that a send
+    // never waits for ever on a thread that is not coming.
+    const DWORD kReplaceWaitMs = 5000;
+    for (;;) {
+        ThreadMailbox* mailbox = *current;
+        UINT_PTR result = MailboxSend(mailbox, code, parameter);
+        if (result != MAILBOX_FAILED || !mailbox || !mailbox->abandoned) return result;
+        DWORD began = GetTickCount();
+        while (*current == mailbox && GetTickCount() - began < kReplaceWaitMs) Sleep(10);
+        if (*current == mailbox) return result;
+    }
+}
+
 void MailboxReply(const MSG* message, UINT_PTR result) {
     if (!message || !message->lParam) return;
     ReplyBlock* reply = reinterpret_cast<ReplyBlock*>(message->lParam);

@@ -10,6 +10,7 @@ struct ThreadMailbox {
     DWORD threadId;          // 0 until the owner binds it
     MailboxHandler handler;
     HANDLE thread;           // the owner's handle (borrowed), so a send can tell it has ended
+    volatile LONG abandoned; // the owner was given up on a hang; a new thread takes its work
 };
 
 // What a send returns when the request could not be delivered or answered:
@@ -24,6 +25,10 @@ void MailboxSetThread(ThreadMailbox* mailbox, HANDLE thread);
 bool MailboxIsOwner(const ThreadMailbox* mailbox);
 void MailboxPost(ThreadMailbox* mailbox, UINT code, UINT_PTR parameter);
 UINT_PTR MailboxSend(ThreadMailbox* mailbox, UINT code, UINT_PTR parameter);
+// Sends to the mailbox *current points at. When its owner is given up while
+// the request waits (or before it is delivered), the request goes again to
+// the mailbox of the thread that replaces it.
+UINT_PTR MailboxSendFollowing(ThreadMailbox* volatile* current, UINT code, UINT_PTR parameter);
 // Runs the handler for a request taken from the owner's queue and answers the
 // sender, if one waits. 0 when the mailbox, message or handler is null.
 int MailboxDispatch(ThreadMailbox* mailbox, const MSG* message);

@@ -4,8 +4,10 @@
 #include "core/bar_window.h"
 #include "core/memory.h"
 #include "core/wstr.h"
+#include "plugins/fault_handling.h"
 #include "plugins/layout.h"
 #include "plugins/order.h"
+#include "plugins/package_guard.h"
 #include "plugins/plugin_state.h"
 #include "settings/settings_store.h"
 
@@ -25,7 +27,7 @@ void PostWelcome(WPARAM noModulesLeft) {
 }
 
 UINT_PTR Register(const ModuleRegistration* request) {
-    if (!request || !request->package) return MODULE_ERR_RECORD;
+    if (!request || !request->package || PackageHasFailed(request->package)) return MODULE_ERR_RECORD;
     if (!request->descriptor || !request->result) return MODULE_ERR_NULL;
     ModuleRecord* r = ModuleCreate(request->descriptor, request->package);
     if (!r) return MODULE_ERR_REQUEST;
@@ -38,11 +40,23 @@ UINT_PTR Register(const ModuleRegistration* request) {
     return MODULE_OK;
 }
 
+// Only a window that was counted is uncounted: one the module refused in its
+// WM_CREATE goes without ever having been.
+void Uncount(ModuleRecord* r) {
+    if (!EntryOf(r)->counted) return;
+    EntryOf(r)->counted = false;
+    if (PluginSys.windowCount > 0 && --PluginSys.windowCount == 0) PostWelcome(1);
+}
+
 UINT_PTR Activate(ModuleRecord* r) {
+    if (PackageHasFailed(r->package)) return MODULE_ERR_REQUEST;
+    // Activating again is the user's second chance after a fault.
+    InterlockedExchange(&EntryOf(r)->faulted, 0);
     if (ModuleCreateWindow(r, PluginSys.bar) != 0) return MODULE_ERR_REQUEST;
     // A window that could not be made (or that the module refused in its
     // WM_CREATE) leaves the module inactive, and says so.
     if (!r->window) return MODULE_ERR_REQUEST;
+    EntryOf(r)->counted = true;
     ModuleNotifyLoadSettings(r);
     LayoutPost();
     PluginSys.windowCount++;
@@ -55,7 +69,7 @@ UINT_PTR Deactivate(ModuleRecord* r) {
     ModuleNotifySaveSettings(r);
     ModuleDestroyWindow(r);
     LayoutPost();
-    if (PluginSys.windowCount > 0 && --PluginSys.windowCount == 0) PostWelcome(1);
+    Uncount(r);
     return MODULE_OK;
 }
 }  // namespace
@@ -65,7 +79,7 @@ void ModuleWindowGone(ModuleRecord* record) {
     // module): the module is no longer active, and the bar closes its gap.
     record->window = nullptr;
     LayoutPost();
-    if (PluginSys.windowCount > 0 && --PluginSys.windowCount == 0) PostWelcome(1);
+    Uncount(record);
 }
 
 void ModuleGetName(const ModuleRecord* record, WCHAR* name) {
@@ -81,7 +95,7 @@ void ModuleGetName(const ModuleRecord* record, WCHAR* name) {
 ModuleRecord* ModuleCreate(const ModuleDescriptor* descriptor, PackageRecord* package) {
     if (!descriptor || !package) return nullptr;
     if (!ModuleClassAddRef()) return nullptr;
-    ModuleRecord* r = static_cast<ModuleRecord*>(MemAllocZero(sizeof(ModuleRecord)));
+    ModuleRecord* r = static_cast<ModuleRecord*>(MemAllocZero(sizeof(ModuleEntry)));
     r->size = TV2_MODULE_RECORD_TAG;
     CopyMemory(&r->descriptor, descriptor, sizeof(ModuleDescriptor));
     r->package = package;
@@ -141,22 +155,30 @@ int ModuleSetWidth(ModuleRecord* record, LONG width) {
     return MODULE_OK;
 }
 
-// Module code is called only while its package is initialised: unloading
-// exits the package before it unregisters the modules.
+// Module code is called only while its package is initialised (unloading
+// deactivates the modules before the package exits), and never after it
+// faulted.
 bool ModuleCallable(const ModuleRecord* record) {
     return record && record->window && record->descriptor.windowProc && record->package &&
-           record->package->initialised;
+           record->package->initialised && !PackageHasFailed(record->package) && !ModuleHasFaulted(record);
 }
 
-void ModuleNotifyLoadSettings(ModuleRecord* record) {
-    if (ModuleCallable(record))
-        record->descriptor.windowProc(record->window, MODULE_MSG_SETTINGS, SETTINGS_LOAD, 0);
+namespace {
+// Module code runs on the PluginThread, where a fault in it is caught and a
+// hang can be ended; other threads ask the PluginThread to make the call.
+void NotifySettings(ModuleRecord* record, WPARAM which) {
+    if (!MailboxIsOwner(PluginSys.pluginMailbox)) {
+        ModuleRequest(which == SETTINGS_LOAD ? PT_SETTINGS_LOAD : PT_SETTINGS_SAVE,
+                      reinterpret_cast<UINT_PTR>(record));
+        return;
+    }
+    if (ModuleCallable(record)) ModuleCallProc(record, record->window, MODULE_MSG_SETTINGS, which, 0, nullptr);
 }
+}  // namespace
 
-void ModuleNotifySaveSettings(ModuleRecord* record) {
-    if (ModuleCallable(record))
-        record->descriptor.windowProc(record->window, MODULE_MSG_SETTINGS, SETTINGS_SAVE, 0);
-}
+void ModuleNotifyLoadSettings(ModuleRecord* record) { NotifySettings(record, SETTINGS_LOAD); }
+
+void ModuleNotifySaveSettings(ModuleRecord* record) { NotifySettings(record, SETTINGS_SAVE); }
 
 void ModuleApplyActivated(ModuleRecord* record) {
     if (!record) return;
@@ -199,13 +221,23 @@ ModuleRecord* ModuleFind(const PackageRecord* package, const WCHAR* name) {
 }
 
 UINT_PTR ModuleRequest(UINT code, UINT_PTR parameter) {
-    return MailboxSend(PluginSys.pluginMailbox, code, parameter);
+    return MailboxSendFollowing(&PluginSys.pluginMailbox, code, parameter);
 }
 
 UINT_PTR WINAPI ModuleRequestHandler(UINT code, UINT_PTR parameter) {
     if (code == PT_REGISTER_MODULE) return Register(reinterpret_cast<const ModuleRegistration*>(parameter));
     if (code == PT_LAYOUT) {
         LayoutPass();
+        return MODULE_OK;
+    }
+    if (code == PT_MODULE_FAULTED) {
+        FaultHandleQueued(reinterpret_cast<void*>(parameter));
+        return MODULE_OK;
+    }
+    if (code == PT_SETTINGS_LOAD || code == PT_SETTINGS_SAVE) {
+        ModuleRecord* m = reinterpret_cast<ModuleRecord*>(parameter);
+        if (!ModuleIsListed(m)) return MODULE_ERR_RECORD;
+        NotifySettings(m, code == PT_SETTINGS_LOAD ? SETTINGS_LOAD : SETTINGS_SAVE);
         return MODULE_OK;
     }
     if (code < PT_UNREGISTER_MODULE || code > PT_HIDE_MODULE) return MODULE_OK;

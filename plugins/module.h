@@ -13,6 +13,12 @@ enum : UINT {
     PT_SHOW_MODULE = 0x8005,
     PT_HIDE_MODULE = 0x8006,
     PT_LAYOUT = 0x8008,
+    // The host's own: a module's settings calls made for another thread (so
+    // that module code runs only on the PluginThread), and a fault queued by
+    // FaultQueueModule.
+    PT_SETTINGS_LOAD = 0x8009,    // record
+    PT_SETTINGS_SAVE = 0x800A,    // record
+    PT_MODULE_FAULTED = 0x800B,   // the queued fault
 };
 
 enum : int { MODULE_OK = 0, MODULE_ERR_NULL = 1, MODULE_ERR_RECORD = 2, MODULE_ERR_WINDOW = 3, MODULE_ERR_REQUEST = 99 };

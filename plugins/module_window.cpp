@@ -2,6 +2,8 @@
 // message to the module's own window procedure.
 #include "core/app_state.h"
 #include "plugins/module.h"
+#include "plugins/package_guard.h"
+#include "plugins/plugin_state.h"
 
 const WCHAR kModuleClass[] = TV2_MODULE_CLASS;
 
@@ -68,9 +70,15 @@ LRESULT CALLBACK ModuleWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
 
+    // A module that faulted still gets its WM_DESTROY, to release what it
+    // holds; a failed package gets nothing.
     ModuleRecord* r = ModuleFrom(w);
-    if (r && r->package && r->package->initialised && r->descriptor.windowProc) {
-        LRESULT result = r->descriptor.windowProc(w, msg, wp, lp);
+    if (r && r->package && r->package->initialised && r->descriptor.windowProc && !PackageHasFailed(r->package) &&
+        (!ModuleHasFaulted(r) || msg == WM_DESTROY)) {
+        bool faulted = false;
+        LRESULT result = ModuleCallProc(r, w, msg, wp, lp, &faulted);
+        // A window whose creation faulted is not made at all.
+        if (faulted && msg == WM_CREATE) return -1;
         if (msg != WM_DESTROY && result) return result;
     }
 

@@ -5,15 +5,12 @@
 #include "core/wstr.h"
 #include "plugins/host_callback.h"
 #include "plugins/module.h"
+#include "plugins/package_guard.h"
 #include "plugins/plugin_state.h"
 #include "settings/settings_store.h"
 
 namespace {
 const WCHAR kConfigMutex[] = L"Tovara2ConfigWindow";
-
-UINT_PTR CallEntry(PackageRecord* record, UINT message, UINT_PTR arg1, UINT_PTR arg2) {
-    return reinterpret_cast<TV2PackageProcFn>(record->entry)(message, arg1, arg2);
-}
 
 int CompareByFileName(const void* a, const void* b) {
     return lstrcmpW(static_cast<const PackageRecord*>(a)->fileName, static_cast<const PackageRecord*>(b)->fileName);
@@ -28,12 +25,26 @@ void RefillPluginsPageIfOpen() {
     CloseHandle(mutex);
 }
 
-// Builds fileName + "/_loaded".
-bool LoadedPath(const PackageRecord* record, WCHAR* path, int size) {
-    int n = StrLen(record->fileName);
-    if (n + 9 > size) return false;
-    wsprintfW(path, L"%s/_loaded", record->fileName);
+// Builds fileName + "/" + key ("_loaded", "_info_failed").
+bool PackageKeyPath(const WCHAR* fileName, const WCHAR* key, WCHAR* path, int size) {
+    if (!fileName || StrLen(fileName) + StrLen(key) + 2 > size) return false;
+    wsprintfW(path, L"%s/%s", fileName, key);
     return true;
+}
+
+bool LoadedPath(const PackageRecord* record, WCHAR* path, int size) {
+    return PackageKeyPath(record->fileName, L"_loaded", path, size);
+}
+
+// A package whose PKG_GET_INFO failed is marked so, and listed at later starts
+// without being asked again, until the user loads it.
+const WCHAR kInfoFailed[] = L"_info_failed";
+
+bool InfoFailed(const WCHAR* fileName) {
+    WCHAR path[MAX_PATH + 16];
+    DWORD failed = 0;
+    return PackageKeyPath(fileName, kInfoFailed, path, MAX_PATH + 16) && SettingsGetBool(path, &failed) == 0 &&
+           failed;
 }
 
 void RemoveFromList(PackageRecord* record) {
@@ -60,20 +71,25 @@ bool PackageFileExists(const WCHAR* path) {
 PackageRecord* PackageCreate(const WCHAR* fileName) {
     WCHAR path[MAX_PATH];
     if (!fileName || !PluginsPath(fileName, path) || !PackageFileExists(path)) return nullptr;
-    PackageRecord* r = static_cast<PackageRecord*>(MemAllocZero(sizeof(PackageRecord)));
+    PackageRecord* r = static_cast<PackageRecord*>(MemAllocZero(sizeof(PackageEntry)));
     r->size = TV2_PACKAGE_RECORD_TAG;
     r->fileName = StrDup(fileName);
     if (PackageLoadLibrary(r) != 0) {
         PackageDestroy(r);
         return nullptr;
     }
-    PackageQueryInfo(r);
+    // A package that fails here is listed all the same, failed, so that
+    // later scans do not call it again.
+    if (!InfoFailed(fileName)) PackageQueryInfo(r);
     PackageUnloadLibrary(r);
     return r;
 }
 
 int PackageDestroy(PackageRecord* record) {
     if (!record) return 1;
+    // A failed package's record stays: threads of the package, or one hung
+    // in it, may still read it.
+    if (PackageHasFailed(record)) return 0;
     if (record->initialised) return 4;
     if (record->module) PackageUnloadLibrary(record);
     MemFree(record->fileName);
@@ -87,6 +103,7 @@ int PackageDestroy(PackageRecord* record) {
 int PackageLoadLibrary(PackageRecord* record) {
     if (!record) return 1;
     if (record->module) return 2;
+    if (PackageHasFailed(record)) return 3;
     WCHAR path[MAX_PATH];
     if (!PluginsPath(record->fileName, path)) return 3;
     // A file still being copied in is held open by the copier: wait until it
@@ -115,6 +132,12 @@ int PackageLoadLibrary(PackageRecord* record) {
 int PackageUnloadLibrary(PackageRecord* record) {
     if (!record) return 1;
     if (!record->module) return 2;
+    if (PackageHasFailed(record)) {
+        // Left mapped: code of it may still run on threads it started.
+        record->module = nullptr;
+        record->entry = nullptr;
+        return 0;
+    }
     if (record->initialised) return 4;
     FreeLibrary(record->module);
     record->module = nullptr;
@@ -126,46 +149,58 @@ int PackageInit(PackageRecord* record) {
     if (!record || !record->module) return 2;
     if (record->initialised) return 4;
     record->initialised = 1;
-    UINT_PTR ok = CallEntry(record, PKG_INIT, reinterpret_cast<UINT_PTR>(record),
-                            reinterpret_cast<UINT_PTR>(&HostCallback));
+    UINT_PTR ok = 0;
+    PackageCallEntry(record, PKG_INIT, reinterpret_cast<UINT_PTR>(record), reinterpret_cast<UINT_PTR>(&HostCallback),
+                     &ok);
     return ok ? 0 : 4;
 }
 
 int PackageExit(PackageRecord* record) {
     if (!record || !record->module) return 2;
     if (!record->initialised) return 4;
-    CallEntry(record, PKG_EXIT, 0, 0);
+    PackageCallEntry(record, PKG_EXIT, 0, 0, nullptr);
     record->initialised = 0;
     return 0;
 }
 
+// Settings calls made elsewhere go to the FolderWatcher (FW_LOAD_SETTINGS,
+// FW_SAVE_SETTINGS), where a package that never returns can be given up.
 int PackageLoadSettings(PackageRecord* record) {
     if (!record || !record->module) return 2;
-    CallEntry(record, PKG_LOAD_SETTINGS, 0, 0);
+    if (!MailboxIsOwner(PluginSys.watcherMailbox) &&
+        PackageRequest(FW_LOAD_SETTINGS, reinterpret_cast<UINT_PTR>(record)) != MAILBOX_FAILED)
+        return 0;
+    PackageCallEntry(record, PKG_LOAD_SETTINGS, 0, 0, nullptr);
     return 0;
 }
 
 int PackageSaveSettings(PackageRecord* record) {
     if (!record || !record->module) return 0;
-    CallEntry(record, PKG_SAVE_SETTINGS, 0, 0);
+    if (!MailboxIsOwner(PluginSys.watcherMailbox) &&
+        PackageRequest(FW_SAVE_SETTINGS, reinterpret_cast<UINT_PTR>(record)) != MAILBOX_FAILED)
+        return 0;
+    PackageCallEntry(record, PKG_SAVE_SETTINGS, 0, 0, nullptr);
     return 0;
 }
 
 int PackageShowOptions(PackageRecord* record, HWND panel, ModuleRecord* module) {
     if (!record || !record->module) return 2;
-    CallEntry(record, PKG_SHOW_OPTIONS, reinterpret_cast<UINT_PTR>(module), reinterpret_cast<UINT_PTR>(panel));
+    PackageCallEntry(record, PKG_SHOW_OPTIONS, reinterpret_cast<UINT_PTR>(module), reinterpret_cast<UINT_PTR>(panel),
+                     nullptr);
     return 0;
 }
 
 int PackageHideOptions(PackageRecord* record, ModuleRecord* module) {
     if (!record || !record->module) return 2;
-    CallEntry(record, PKG_HIDE_OPTIONS, reinterpret_cast<UINT_PTR>(module), 0);
+    PackageCallEntry(record, PKG_HIDE_OPTIONS, reinterpret_cast<UINT_PTR>(module), 0, nullptr);
     return 0;
 }
 
 int PackageQueryInfo(PackageRecord* record) {
     if (!record || !record->module) return 2;
-    const PackageInfo* info = reinterpret_cast<const PackageInfo*>(CallEntry(record, PKG_GET_INFO, 0, 0));
+    UINT_PTR result = 0;
+    if (!PackageCallEntry(record, PKG_GET_INFO, 0, 0, &result)) return 4;
+    const PackageInfo* info = reinterpret_cast<const PackageInfo*>(result);
     if (!info) return 4;
     // Name and author are required, but a package that breaks that rule is
     // listed with empty texts rather than taking the host down.
@@ -197,6 +232,12 @@ PackageRecord* PackageFind(const WCHAR* fileName) {
             hi = mid;
     }
     return nullptr;
+}
+
+void PackageKeepListed(PackageRecord* record) {
+    if (!record || PackageIsListed(record)) return;
+    ListLock lock(PluginSys.packages);
+    PtrArrayAddSorted(PluginSys.packages.items, record, CompareByFileName);
 }
 
 bool PackageIsListed(const PackageRecord* record) {
@@ -235,13 +276,19 @@ UINT PackageScanFolder() {
 }
 
 void PackageApplyLoaded(PackageRecord* record) {
-    if (!record) return;
+    // A failed package is not loaded again in this session.
+    if (!record || PackageHasFailed(record)) return;
     WCHAR path[MAX_PATH + 16];
     if (!LoadedPath(record, path, MAX_PATH + 16)) return;
     DWORD wanted = 0;
     if (SettingsGetBool(path, &wanted) != 0) wanted = 0;
     UINT code = 0;
-    if (wanted && !PackageIsLoaded(record)) code = FW_LOAD_PACKAGE;
+    if (wanted && !PackageIsLoaded(record)) {
+        code = FW_LOAD_PACKAGE;
+        // The user loads it: its next listing asks for its info again.
+        if (InfoFailed(record->fileName) && PackageKeyPath(record->fileName, kInfoFailed, path, MAX_PATH + 16))
+            SettingsDelete(path);
+    }
     if (!wanted && PackageIsLoaded(record)) code = FW_UNLOAD_PACKAGE;
     if (!code) return;
     // The PluginThread never waits for the FolderWatcher (which may be
@@ -252,6 +299,11 @@ void PackageApplyLoaded(PackageRecord* record) {
         PackageRequest(code, reinterpret_cast<UINT_PTR>(record));
 }
 
+void PackageMarkInfoFailed(const WCHAR* fileName) {
+    WCHAR path[MAX_PATH + 16];
+    if (PackageKeyPath(fileName, kInfoFailed, path, MAX_PATH + 16)) SettingsSetBool(path, 1);
+}
+
 void PackageStoreLoaded(PackageRecord* record) {
     if (!record) return;
     WCHAR path[MAX_PATH + 16];
@@ -259,7 +311,7 @@ void PackageStoreLoaded(PackageRecord* record) {
 }
 
 UINT_PTR PackageRequest(UINT code, UINT_PTR parameter) {
-    return MailboxSend(PluginSys.watcherMailbox, code, parameter);
+    return MailboxSendFollowing(&PluginSys.watcherMailbox, code, parameter);
 }
 
 UINT_PTR WINAPI PackageRequestHandler(UINT code, UINT_PTR parameter) {
@@ -274,7 +326,7 @@ UINT_PTR WINAPI PackageRequestHandler(UINT code, UINT_PTR parameter) {
         RefillPluginsPageIfOpen();
         return reinterpret_cast<UINT_PTR>(r);
     }
-    if (code < FW_REMOVE_PACKAGE || code > FW_EXIT_PACKAGE) return 0;
+    if (code < FW_REMOVE_PACKAGE || code > FW_SAVE_SETTINGS) return 0;
     // Requests may arrive late (posted, or from a thread that held on to a
     // record): only listed records are touched.
     PackageRecord* r = reinterpret_cast<PackageRecord*>(parameter);
@@ -319,6 +371,12 @@ UINT_PTR WINAPI PackageRequestHandler(UINT code, UINT_PTR parameter) {
         break;
     case FW_EXIT_PACKAGE:
         PackageExit(r);
+        break;
+    case FW_LOAD_SETTINGS:
+        PackageLoadSettings(r);
+        break;
+    case FW_SAVE_SETTINGS:
+        PackageSaveSettings(r);
         break;
     }
     return 0;

@@ -12,6 +12,7 @@
 
 #include "core/ptr_array.h"
 #include "plugins/mailbox.h"
+#include "plugins/tovara2_sdk.h"
 
 struct LockedList {
     PtrArray* items;
@@ -30,6 +31,44 @@ private:
     CRITICAL_SECTION* lock_;
 };
 
+// What the host keeps about a package or module beside the published record.
+// The record comes first, so the pointer packages hold is the entry's.
+struct PackageEntry {
+    PackageRecord record;
+    // Its code faulted or stopped responding: it is never called again in
+    // this session, and its library stays mapped (code of it may still run
+    // on threads it started).
+    volatile LONG failed;
+};
+
+struct ModuleEntry {
+    ModuleRecord record;
+    volatile LONG faulted;  // its code faulted: only its WM_DESTROY still reaches it
+    bool counted;           // its window is in PluginSys.windowCount
+};
+
+inline PackageEntry* EntryOf(const PackageRecord* r) {
+    return reinterpret_cast<PackageEntry*>(const_cast<PackageRecord*>(r));
+}
+inline ModuleEntry* EntryOf(const ModuleRecord* r) {
+    return reinterpret_cast<ModuleEntry*>(const_cast<ModuleRecord*>(r));
+}
+
+// What one plug-in thread is doing in package code, for the watchdog: set by
+// the thread around every call into a package (package_guard.cpp), read by
+// the watchdog (watchdog.cpp) to tell a hang from a long but live call.
+struct ThreadWatch {
+    volatile LONG depth;    // calls into package code in progress on the thread
+    volatile LONG inHost;   // the innermost of them is calling back into the host
+    volatile LONG serial;   // counts calls, so the watchdog can tell one from the next
+    volatile DWORD since;   // when the innermost began
+    PackageRecord* volatile package;    // whose code the innermost runs
+    const ModuleRecord* volatile module;  // and which module, for a module call
+    volatile UINT what;     // the PKG_ message, or the message sent to the module
+    HWND probe;             // a window of the thread's own: answers when it pumps
+    HANDLE thread;
+};
+
 struct PluginSystemState {
     bool started;
     HWND bar;
@@ -46,6 +85,12 @@ struct PluginSystemState {
     volatile LONG firstScanDone;
     volatile LONG stopping;  // set when stop begins: no more scans add packages
     LONG windowCount;  // module windows alive; PluginThread only
+    ThreadWatch pluginWatch;
+    ThreadWatch watcherWatch;
+    HANDLE watchdogThread;
+    // Threads and mailboxes given up on a hang: kept until stop, since
+    // senders may still be looking at them.
+    PtrArray* retired;
 };
 
 extern PluginSystemState PluginSys;

@@ -10,12 +10,12 @@
 #include "plugins/package.h"
 #include "plugins/plugin_state.h"
 #include "plugins/plugin_threads.h"
+#include "plugins/watchdog.h"
 #include "settings/settings_store.h"
 
 PluginSystemState PluginSys;
 
 namespace {
-const DWORD kReadyWaitMs = 3000;
 const DWORD kStopWaitMs = 3000;
 
 void ListInit(LockedList& list) {
@@ -33,16 +33,6 @@ void ListFree(LockedList& list) {
 void CloseOwned(HANDLE& h) {
     if (h) CloseHandle(h);
     h = nullptr;
-}
-
-bool StartThread(LPTHREAD_START_ROUTINE main, ThreadMailbox* mailbox, HANDLE ready, HANDLE* thread) {
-    *thread = CreateThread(nullptr, 0, main, nullptr, CREATE_SUSPENDED, nullptr);
-    if (!*thread) return false;
-    // Known before the thread runs, so a send can always tell it has ended.
-    MailboxSetThread(mailbox, *thread);
-    ResumeThread(*thread);
-    WaitForSingleObject(ready, kReadyWaitMs);
-    return true;
 }
 
 // Splits "a/b/rest" at its first two slashes; returns the number of parts.
@@ -167,16 +157,22 @@ bool PluginSystemStart(HWND bar) {
     PluginSys.firstScanDone = 0;
     PluginSys.stopping = 0;
     PluginSys.windowCount = 0;
+    PluginSys.pluginWatch = ThreadWatch{};
+    PluginSys.watcherWatch = ThreadWatch{};
+    PluginSys.retired = PtrArrayCreate();
     PluginSys.started = true;
     LayoutResetAlignmentAndStyle();
 
     PluginSys.pluginMailbox = MailboxCreate(ModuleRequestHandler);
     PluginSys.pluginReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    StartThread(PluginThreadMain, PluginSys.pluginMailbox, PluginSys.pluginReady, &PluginSys.pluginThread);
+    PluginSys.pluginThread = PluginThreadsStart(PluginThreadMain, PluginSys.pluginMailbox, PluginSys.pluginReady,
+                                                &PluginSys.pluginWatch);
 
     PluginSys.watcherMailbox = MailboxCreate(PackageRequestHandler);
     PluginSys.watcherReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    StartThread(FolderWatcherMain, PluginSys.watcherMailbox, PluginSys.watcherReady, &PluginSys.watcherThread);
+    PluginSys.watcherThread = PluginThreadsStart(FolderWatcherMain, PluginSys.watcherMailbox, PluginSys.watcherReady,
+                                                 &PluginSys.watcherWatch);
+    PluginSys.watchdogThread = CreateThread(nullptr, 0, WatchdogMain, nullptr, 0, nullptr);
 
     PluginProfileLoad();
     SettingsAddListener(PluginSettingsListener);
@@ -186,8 +182,10 @@ bool PluginSystemStart(HWND bar) {
 void PluginSystemStop() {
     if (!PluginSys.started) return;
     SettingsRemoveListener(PluginSettingsListener);
-    PluginProfileSave();
+    // From here on faults are reported without holding up the exit, and
+    // modules are not asked to save twice.
     InterlockedExchange(&PluginSys.stopping, 1);
+    PluginProfileSave();
 
     // Every package exits and is unloaded on the FolderWatcher, its modules
     // unregistered on the PluginThread. Should the FolderWatcher be gone,
@@ -206,6 +204,9 @@ void PluginSystemStop() {
     OrderEmpty();
 
     SetEvent(PluginSys.stopEvent);
+    // The watchdog first: a replacement it is making finishes before the
+    // threads are counted.
+    if (PluginSys.watchdogThread) WaitForSingleObject(PluginSys.watchdogThread, kStopWaitMs + 5000);
     HANDLE threads[2] = {PluginSys.watcherThread, PluginSys.pluginThread};
     DWORD count = 0;
     HANDLE running[2];
@@ -222,6 +223,8 @@ void PluginSystemStop() {
         ModuleDestroy(m);
     }
 
+    CloseOwned(PluginSys.watchdogThread);
+    WatchdogReleaseRetired();
     CloseOwned(PluginSys.stopEvent);
     CloseOwned(PluginSys.watcherThread);
     CloseOwned(PluginSys.pluginThread);
