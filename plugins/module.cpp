@@ -66,7 +66,8 @@ UINT_PTR Activate(ModuleRecord* r) {
 
 UINT_PTR Deactivate(ModuleRecord* r) {
     if (!ModuleHasWindow(r)) return MODULE_ERR_REQUEST;
-    ModuleNotifySaveSettings(r);
+    // On the way out the profile save has just asked every module to save.
+    if (!PluginSys.stopping) ModuleNotifySaveSettings(r);
     ModuleDestroyWindow(r);
     LayoutPost();
     Uncount(r);

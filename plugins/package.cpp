@@ -333,7 +333,9 @@ UINT_PTR WINAPI PackageRequestHandler(UINT code, UINT_PTR parameter) {
     if (!PackageIsListed(r)) return 0;
     switch (code) {
     case FW_REMOVE_PACKAGE:
-        if (PackageIsInitialised(r)) PackageRequestHandler(FW_EXIT_PACKAGE, parameter);
+        // Unloading keeps the order of every deactivation: the modules save
+        // and lose their windows (WM_DESTROY reaching them) while the package
+        // still serves them, and only then does it exit.
         if (PackageIsLoaded(r)) PackageRequestHandler(FW_UNLOAD_PACKAGE, parameter);
         RemoveFromList(r);
         PackageDestroy(r);
