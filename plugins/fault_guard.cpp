@@ -193,8 +193,12 @@ void FindSystemCallers() {
 
 // Walks the frames from the fault up to the guard. True when one of them is
 // a system caller; *resume is then the state right after the call into the
-// faulting code returned to it. Frames without unwind data are taken as leaf
-// functions; a walk that goes astray ends in false, the jump to the guard.
+// faulting code returned to it. The faulting function may be a leaf without
+// unwind data; any other frame without it (the host's own code has none) ends
+// the walk, since reading on would take stale stack words for return
+// addresses. A walk that ends or goes astray yields false, the jump to the
+// guard: right for every call the host guards itself, whose guard sits just
+// outside the package's frames.
 bool SystemCallerBetween(const CONTEXT* fault, DWORD_PTR guardFrame, CONTEXT* resume) {
     NT_TIB* tib;
     __asm__("movq %%gs:0x30, %0" : "=r"(tib));  // the TEB, which begins with the NT_TIB
@@ -218,6 +222,7 @@ bool SystemCallerBetween(const CONTEXT* fault, DWORD_PTR guardFrame, CONTEXT* re
             DWORD64 establisher = 0;
             RtlVirtualUnwind(UNW_FLAG_NHANDLER, base, c.Rip, f, &c, &handlerData, &establisher, nullptr);
         } else {
+            if (depth > 0) return false;
             c.Rip = *reinterpret_cast<DWORD64*>(c.Rsp);
             c.Rsp += 8;
         }
