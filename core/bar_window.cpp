@@ -74,14 +74,16 @@ void BarOnDestroy(HWND w) {
 }
 
 // The Windows session ends: the process is ended as soon as this returns, so
-// the state is stored and the file written now. Nothing is torn down (the
-// packages' exits could hold up the session's end); the settings calls into
-// packages are bounded by the plug-in system's watchdog.
-void BarOnEndSession() {
+// the state is stored and the file written now. Nothing else is torn down
+// (the packages' exits could hold up the session's end; the settings calls
+// into packages are bounded by the plug-in system's watchdog), but the band
+// is given back to the shell, whose list would otherwise keep it.
+void BarOnEndSession(HWND w) {
     if (!BarCreated) return;
     PluginProfileSave();
     BarSaveSettings();
     SettingsWrite();
+    BarShellCall(w, ABM_REMOVE);
 }
 
 void BarOnEraseBackground(HWND w, HDC dc) {
@@ -125,7 +127,7 @@ LRESULT CALLBACK BarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_CLOSE: BarExitRule(w); return 0;
     case WM_ENDSESSION:
-        if (wp) BarOnEndSession();
+        if (wp) BarOnEndSession(w);
         return 0;
     case WM_ERASEBKGND: BarOnEraseBackground(w, reinterpret_cast<HDC>(wp)); return 1;
     case WM_WINDOWPOSCHANGED: BarOnWindowPosChanged(w, reinterpret_cast<const WINDOWPOS*>(lp)); return 0;
