@@ -4,7 +4,10 @@
 // not waiting for the host), and terminated. Only a thread that runs package
 // code and serves no messages is ended that way: it holds none of the host's
 // locks (nobody holds one across a call into a package), and what the package
-// held is the package's own loss.
+// held is the package's own loss. It is ended while it is in the package's
+// own code or waiting in ntdll; caught inside another system library, which
+// may hold a lock of the process, it is let go on and tried again, and ended
+// regardless only after a few seconds more.
 #include "plugins/watchdog.h"
 
 #include "core/bar_window.h"
@@ -23,6 +26,7 @@ const DWORD kCheckMs = 250;
 // window that has not looked at its messages for 5 s "not responding".
 const DWORD kHangMs = 4000;
 const DWORD kProbeMs = 500;
+const int kUnsafeChecks = 20;  // 5 s of checks that found it inside a system library
 
 struct Retired {
     HANDLE thread;
@@ -36,21 +40,51 @@ struct Hang {
     WCHAR module[MODULE_NAME_MAX + 1];
 };
 
+bool Inside(HMODULE image, DWORD_PTR address) {
+    if (!image) return false;
+    BYTE* base = reinterpret_cast<BYTE*>(image);
+    IMAGE_NT_HEADERS* nt =
+        reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    DWORD_PTR begin = reinterpret_cast<DWORD_PTR>(base);
+    return address >= begin && address < begin + nt->OptionalHeader.SizeOfImage;
+}
+
+// Whether the suspended thread may be ended now: it is in the package's code
+// or in ntdll (a wait), not inside a library that may hold a lock.
+bool SafeToEnd(HANDLE thread, const PackageRecord* package, int* unsafeChecks) {
+    CONTEXT c = {};
+    c.ContextFlags = CONTEXT_CONTROL;
+    if (!GetThreadContext(thread, &c)) return true;
+#ifdef _WIN64
+    DWORD_PTR at = c.Rip;
+#else
+    DWORD_PTR at = c.Eip;
+#endif
+    if (Inside(package->module, at) || Inside(GetModuleHandleW(L"ntdll.dll"), at)) return true;
+    return ++*unsafeChecks > kUnsafeChecks;
+}
+
 bool Answers(HWND probe) {
     DWORD_PTR result;
     return probe && SendMessageTimeoutW(probe, WM_NULL, 0, 0, SMTO_BLOCK, kProbeMs, &result);
 }
 
-// True, with the thread suspended, when it is stuck in package code.
-bool SuspendIfHung(ThreadWatch* w, Hang* hang) {
-    if (!w->thread || !w->depth || w->inHost || GetTickCount() - w->since < kHangMs) return false;
+// True, with the thread suspended, when it is stuck in package code and may
+// be ended.
+bool SuspendIfHung(ThreadWatch* w, Hang* hang, int* unsafeChecks) {
+    if (!w->thread || !w->depth || w->inHost || GetTickCount() - w->since < kHangMs) {
+        *unsafeChecks = 0;
+        return false;
+    }
     LONG serial = w->serial;
     if (Answers(w->probe)) return false;
     if (SuspendThread(w->thread) == static_cast<DWORD>(-1)) return false;
-    if (w->serial != serial || !w->depth || w->inHost || !w->package) {
+    if (w->serial != serial || !w->depth || w->inHost || !w->package ||
+        !SafeToEnd(w->thread, w->package, unsafeChecks)) {
         ResumeThread(w->thread);
         return false;
     }
+    *unsafeChecks = 0;
     hang->package = w->package;
     hang->what = w->what;
     hang->inModule = w->module != nullptr;
@@ -110,9 +144,9 @@ void ReplacePluginThread() {
     LayoutPost();
 }
 
-void Check(ThreadWatch* watch, bool pluginThread) {
+void Check(ThreadWatch* watch, bool pluginThread, int* unsafeChecks) {
     Hang hang;
-    if (!SuspendIfHung(watch, &hang)) return;
+    if (!SuspendIfHung(watch, &hang, unsafeChecks)) return;
     bool first = PackageMarkFailed(hang.package);
     if (pluginThread)
         ReplacePluginThread();
@@ -125,9 +159,10 @@ void Check(ThreadWatch* watch, bool pluginThread) {
 }  // namespace
 
 DWORD WINAPI WatchdogMain(void*) {
+    int unsafe[2] = {0, 0};
     while (WaitForSingleObject(PluginSys.stopEvent, kCheckMs) == WAIT_TIMEOUT) {
-        Check(&PluginSys.watcherWatch, false);
-        Check(&PluginSys.pluginWatch, true);
+        Check(&PluginSys.watcherWatch, false, &unsafe[0]);
+        Check(&PluginSys.pluginWatch, true, &unsafe[1]);
     }
     return 0;
 }
