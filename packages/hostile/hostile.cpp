@@ -21,25 +21,22 @@ const PackageInfo kInfo = {L"Hostile", L"Tovara2 tests", nullptr};
 
 #define Log(...) PackageLog(g_self, __VA_ARGS__)
 
+// Reads "<call>-<deed>.dll" from the DLL's own file name.
 void ReadName() {
-    static const struct {
-        const wchar_t* prefix;
-        UINT call;
-    } kCalls[] = {{L"info-", PKG_GET_INFO},      {L"init-", PKG_INIT},          {L"exit-", PKG_EXIT},
-                  {L"load-", PKG_LOAD_SETTINGS}, {L"save-", PKG_SAVE_SETTINGS}, {L"show-", PKG_SHOW_OPTIONS},
-                  {L"hide-", PKG_HIDE_OPTIONS},  {L"mload-", SETTINGS_LOAD},    {L"msave-", SETTINGS_SAVE}};
+    static const wchar_t* const kCalls[] = {L"info-", L"init-", L"exit-", L"load-", L"save-",
+                                            L"show-", L"hide-", L"mload-", L"msave-"};
     static const wchar_t* const kDeeds[] = {L"div.dll", L"av.dll", L"hang.dll"};
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(g_self, path, MAX_PATH);
     const wchar_t* name = path;
     for (const wchar_t* p = path; *p; p++)
         if (*p == L'\\') name = p + 1;
-    for (const auto& c : kCalls) {
-        int n = lstrlenW(c.prefix);
-        if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name, n, c.prefix, n) != CSTR_EQUAL) continue;
+    for (UINT c = 0; c < 9; c++) {
+        int n = lstrlenW(kCalls[c]);
         for (int d = 0; d < 3; d++)
-            if (lstrcmpiW(name + n, kDeeds[d]) == 0) {
-                g_call = c.call;
+            if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name, n, kCalls[c], n) == CSTR_EQUAL &&
+                lstrcmpiW(name + n, kDeeds[d]) == 0) {
+                g_call = c < 7 ? c + 1 : (c == 7 ? SETTINGS_LOAD : SETTINGS_SAVE);
                 g_deed = d + 1;
             }
     }

@@ -5,7 +5,7 @@
 // last calls, and the end of the Windows session.
 #include <gtest/gtest.h>
 
-#include <cwchar>
+#include <regex>
 #include <string>
 #include <tuple>
 
@@ -31,65 +31,52 @@ std::wstring Loaded(const std::wstring& file, const std::wstring& module) {
            module + L"\"><setting name=\"_activated\" type=\"bool\">true</setting></node></node>\r\n";
 }
 
-BOOL CALLBACK FindClock(HWND w, LPARAM lp) {
-    wchar_t cls[32], text[64] = {};
+// The texts of a window's children (through WM_GETTEXT, which works across
+// processes), each on a line of its own.
+BOOL CALLBACK AddText(HWND w, LPARAM lp) {
+    wchar_t text[4096] = {};
     DWORD_PTR n = 0;
-    GetClassNameW(w, cls, 32);
-    if (lstrcmpW(cls, L"Tovara2Module") != 0 || !IsWindowVisible(w) ||
-        !SendMessageTimeoutW(w, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, &n) ||
-        !wcschr(text, L':'))
-        return TRUE;
-    *reinterpret_cast<std::wstring*>(lp) = text;
-    return FALSE;
+    SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, &n);
+    *reinterpret_cast<std::wstring*>(lp) += std::wstring(text) + L"\n";
+    return TRUE;
+}
+
+std::wstring ChildTexts(HWND w) {
+    std::wstring text;
+    EnumChildWindows(w, AddText, reinterpret_cast<LPARAM>(&text));
+    return text;
 }
 
 // SysMon's clock (HH:mm:ss) is on the bar and its time moves on.
 bool ClockTicks(HWND bar) {
-    std::wstring first, now;
-    auto read = [&](std::wstring& text) {
-        text.clear();
-        EnumChildWindows(bar, FindClock, reinterpret_cast<LPARAM>(&text));
-        return !text.empty();
+    std::wstring first;
+    auto clock = [&] {
+        std::wsmatch time;
+        std::wstring all = ChildTexts(bar);
+        return std::regex_search(all, time, std::wregex(L"\\d\\d:\\d\\d:\\d\\d")) ? time.str() : L"";
     };
-    return WaitFor([&] { return read(first); }, 15000) && WaitFor([&] { return read(now) && now != first; }, 5000);
-}
-
-BOOL CALLBACK AllText(HWND w, LPARAM lp) {
-    wchar_t text[4096] = {};
-    DWORD_PTR n = 0;
-    SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &n);
-    *reinterpret_cast<std::wstring*>(lp) += text;
-    return TRUE;
+    return WaitFor([&] { return !(first = clock()).empty(); }, 15000) &&
+           WaitFor([&] { return !clock().empty() && clock() != first; }, 5000);
 }
 
 // Waits for the error report, closes it and returns its text.
 std::wstring TakeReport(DWORD pid) {
     HWND box = nullptr;
     std::wstring text;
-    if (!WaitFor([&] { return (box = tv2test::FindProcessWindow(pid, L"#32770", L"Tovara2 - Error")) != nullptr; },
-                 15000))
-        return L"";
-    WaitFor([&] {
-        text.clear();
-        EnumChildWindows(box, AllText, reinterpret_cast<LPARAM>(&text));
-        return Has(text, L"developers");
-    });
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return (box = tv2test::FindProcessWindow(pid, L"#32770", L"Tovara2 - Error")) != nullptr; }, 15000);
+    if (box && WaitFor([&] { return Has(text = ChildTexts(box), L"developers"); })) PostMessageW(box, WM_COMMAND, IDOK, 0);
     return text;
 }
 
-// The boolean stored under path ("a/b/key": nodes a, b), or "missing".
+// The boolean stored under "a/b/key" (key in node b in node a), or "missing".
 std::wstring StoredBool(const std::wstring& settings, const std::wstring& path) {
-    size_t at = 0, slash;
-    std::wstring rest = path;
-    while ((slash = rest.find(L'/')) != std::wstring::npos) {
-        at = settings.find(L"<node name=\"" + rest.substr(0, slash) + L"\"", at);
-        if (at == std::wstring::npos) return L"missing";
-        rest = rest.substr(slash + 1);
+    size_t at = 0, from = 0, slash;
+    while (at != std::wstring::npos && (slash = path.find(L'/', from)) != std::wstring::npos) {
+        at = settings.find(L"<node name=\"" + path.substr(from, slash - from) + L"\"", at);
+        from = slash + 1;
     }
-    std::wstring key = L"<setting name=\"" + rest + L"\" type=\"bool\">";
-    at = settings.find(key, at);
-    if (at == std::wstring::npos) return L"missing";
+    std::wstring key = L"<setting name=\"" + path.substr(from) + L"\" type=\"bool\">";
+    if (at == std::wstring::npos || (at = settings.find(key, at)) == std::wstring::npos) return L"missing";
     at += key.size();
     return settings.substr(at, settings.find(L'<', at) - at);
 }
