@@ -102,7 +102,8 @@ typedef struct ModuleRecord {
    own; the host uses only MODULE_MSG_SETTINGS below them. */
 
 /* Sent straight to a module's window procedure (not through the queue), on
-   the plug-in thread or, during a profile switch, on the switching thread. */
+   the plug-in thread (during a profile switch possibly on another host
+   thread). Answer 0. */
 #define MODULE_MSG_SETTINGS 0x8002 /* WM_APP + 2; wParam one of: */
 #define SETTINGS_LOAD 0x10000
 #define SETTINGS_SAVE 0x20000
