@@ -15,6 +15,8 @@
 
 namespace {
 
+using CodeList = std::vector<WORD>;  // notification codes in the order they came
+
 void Mouse(DWORD flags, int x = 0, int y = 0) {
     INPUT in = {};
     in.type = INPUT_MOUSE;
@@ -44,9 +46,9 @@ void Key(WORD vk) {
     UbbPump(20);
 }
 
-std::vector<WORD> Codes(UbbTestParent& p) {
+CodeList Codes(UbbTestParent& p) {
     UbbPump();
-    std::vector<WORD> codes;
+    CodeList codes;
     for (const UbbCommand& c : p.commands) codes.push_back(HIWORD(c.wParam));
     p.commands.clear();
     return codes;
@@ -58,8 +60,6 @@ COLORREF Pixel(HWND c, int x, int y) {
     ReleaseDC(c, dc);
     return p;
 }
-
-using Codes_ = std::vector<WORD>;
 
 }  // namespace
 
@@ -76,7 +76,7 @@ TEST(FancyButton, ClickCountsOnlyWhenReleasedOverTheButton) {
         MouseTo(b, 200, 10);
         EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), Pixel(b, 1, 1)) << "raised while the pointer is out";
         Release();
-        EXPECT_EQ((style ? Codes_{FBN_KILLFOCUS} : Codes_{}), Codes(parent));
+        EXPECT_EQ((style ? CodeList{FBN_KILLFOCUS} : CodeList{}), Codes(parent));
         EXPECT_EQ(nullptr, GetCapture());
 
         // Presses a few pixels apart, so that only the last two make a double click.
@@ -85,13 +85,13 @@ TEST(FancyButton, ClickCountsOnlyWhenReleasedOverTheButton) {
         MouseTo(b, 200, 10);
         MouseTo(b, 40, 10);
         Release();
-        EXPECT_EQ(Codes_{FBN_CLICKED}, Codes(parent));
+        EXPECT_EQ(CodeList{FBN_CLICKED}, Codes(parent));
         MouseTo(b, 70, 10);
         for (int i = 0; i < 2; i++) {
             Press();
             Release();
         }
-        EXPECT_EQ((style ? Codes_{FBN_CLICKED, FBN_DBLCLK, FBN_CLICKED} : Codes_{FBN_CLICKED, FBN_CLICKED}),
+        EXPECT_EQ((style ? CodeList{FBN_CLICKED, FBN_DBLCLK, FBN_CLICKED} : CodeList{FBN_CLICKED, FBN_CLICKED}),
                   Codes(parent));
         EXPECT_NE(b, GetFocus()) << "a click takes no focus";
 
@@ -101,8 +101,8 @@ TEST(FancyButton, ClickCountsOnlyWhenReleasedOverTheButton) {
         Key(VK_RETURN);
         Key('A');
         SetFocus(parent.hwnd);
-        EXPECT_EQ((style ? Codes_{FBN_SETFOCUS, FBN_CLICKED, FBN_CLICKED, FBN_KILLFOCUS}
-                         : Codes_{FBN_CLICKED, FBN_CLICKED}),
+        EXPECT_EQ((style ? CodeList{FBN_SETFOCUS, FBN_CLICKED, FBN_CLICKED, FBN_KILLFOCUS}
+                         : CodeList{FBN_CLICKED, FBN_CLICKED}),
                   Codes(parent));
     }
 }
@@ -115,7 +115,7 @@ TEST(Slider, DragNotifiesAsItMovesAndOnceOnRelease) {
     SendMessageW(s, SLM_SETPOS, 101, 1);  // outside the range: ignored
     EXPECT_EQ(10u, SendMessageW(s, SLM_GETPOS, 0, 0));
     SendMessageW(s, SLM_SETMIN, 0, 0);
-    EXPECT_EQ(Codes_{}, Codes(parent));
+    EXPECT_EQ(CodeList{}, Codes(parent));
     MouseTo(s, 54, 8);
     Press();
     MouseTo(s, 64, 8);
@@ -125,7 +125,7 @@ TEST(Slider, DragNotifiesAsItMovesAndOnceOnRelease) {
     EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), Pixel(s, 107, 2)) << "the thumb at the right end";
     EXPECT_EQ(GetSysColor(COLOR_BTNFACE), Pixel(s, 99, 2));
     Release();
-    EXPECT_EQ((Codes_{SLN_CHANGED, SLN_CHANGED, SLN_CHANGED, SLN_FINISHED}), Codes(parent));
+    EXPECT_EQ((CodeList{SLN_CHANGED, SLN_CHANGED, SLN_CHANGED, SLN_FINISHED}), Codes(parent));
     SendMessageW(s, SLM_SETPOS, 50, 1);
     EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), Pixel(s, 57, 2));
 
@@ -137,7 +137,7 @@ TEST(Slider, DragNotifiesAsItMovesAndOnceOnRelease) {
     MouseTo(bar, 90, 8);
     Press();
     Release();
-    EXPECT_EQ((Codes_{SLN_CHANGED, SLN_CHANGED}), Codes(parent)) << "two setters; a read-only slider ignores the mouse";
+    EXPECT_EQ((CodeList{SLN_CHANGED, SLN_CHANGED}), Codes(parent)) << "two setters; a read-only slider ignores the mouse";
     EXPECT_EQ(0x80000000u, static_cast<DWORD>(SendMessageW(bar, SLM_GETPOS, 0, 0)));
 }
 
@@ -150,7 +150,7 @@ TEST(FancyImage, ReportsEnterClickAndLeaveOnlyWhenAsked) {
         Press();
         Release();
         MouseTo(image, 100, 10);
-        EXPECT_EQ((style ? Codes_{FIN_ENTER, FIN_CLICKED, FIN_LEAVE} : Codes_{}), Codes(parent));
+        EXPECT_EQ((style ? CodeList{FIN_ENTER, FIN_CLICKED, FIN_LEAVE} : CodeList{}), Codes(parent));
         EXPECT_EQ(nullptr, GetCapture());
     }
 }
