@@ -12,6 +12,11 @@
  * 32-bit layouts are fixed and checked at the end of this file. A 64-bit
  * build (a 64-bit host) widens every pointer and handle; the DWORD fields
  * stay 32 bits.
+ *
+ * The names without a TV2_ prefix (PKG_, HC_, MODULE_MSG_SETTINGS,
+ * SETTINGS_LOAD/SAVE, PackageInfo, PackageRecord, ModuleDescriptor,
+ * ModuleRecord) are the published interface: packages written against it
+ * use them, so they keep their names.
  */
 #ifndef TOVARA2_SDK_H
 #define TOVARA2_SDK_H
