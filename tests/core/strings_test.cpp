@@ -32,7 +32,8 @@ std::vector<UINT> KnownIds() {
     range(200, 204);
     range(210, 212);
     range(220, 226);
-    range(230, 231);
+    range(230, 232);
+    range(240, 252);
     return ids;
 }
 
@@ -91,7 +92,7 @@ SIZE BitmapSize(HBITMAP bmp) {
 
 TEST(StringTables, EveryKnownIdIsPresentInAllThreeLanguages) {
     std::vector<UINT> ids = KnownIds();
-    ASSERT_EQ(78u, ids.size());
+    ASSERT_EQ(92u, ids.size());
     for (WORD lang : kLanguages)
         for (UINT id : ids) EXPECT_FALSE(Load(id, lang).empty()) << "id " << id << " lang " << lang;
 }
