@@ -4,35 +4,15 @@
 
 #include "controls/dialog_frame.h"
 #include "controls/ubb_control.h"
-#include "core/app_state.h"
-#include "core/bar_window.h"
-#include "core/owners.h"
-#include "core/res_string.h"
-#include "core/skin.h"
-#include "core/wstr.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/owners.h"
+#include "core/runtime/res_string.h"
+#include "core/runtime/skin.h"
+#include "core/runtime/wstr.h"
 #include "plugins/tovara2_sdk.h"
+#include "resources/resource_ids.h"
 
 namespace {
-
-enum : UINT {
-    IDS_OK = 11,
-    IDS_ABOUT_SHOW_CREDITS = 230,
-    IDS_ABOUT_SHOW_ABOUT = 231,
-    IDS_ABOUT_TEXT = 232,
-    IDS_ABOUT_CREDITS_TEAM = 240,
-    IDS_ABOUT_CREDITS_DEVELOPMENT,
-    IDS_ABOUT_CREDITS_CORE,
-    IDS_ABOUT_CREDITS_CONTRIBUTORS,
-    IDS_ABOUT_CREDITS_PLUGINS,
-    IDS_ABOUT_CREDITS_SYSMON,
-    IDS_ABOUT_CREDITS_TESTING,
-    IDS_ABOUT_CREDITS_TEST_TEAM,
-    IDS_ABOUT_CREDITS_ALPHA,
-    IDS_ABOUT_CREDITS_THANKS,
-    IDS_ABOUT_CREDITS_TRANSLATORS,
-    IDS_ABOUT_CREDITS_REPORTERS,
-    IDS_ABOUT_CREDITS_USERS,
-};
 
 const WCHAR kTitle[] = L"Tovara2 - About";
 const WCHAR kMutexName[] = L"Tovara2AboutWindow";
@@ -50,24 +30,24 @@ struct CreditRow {
 };
 
 const CreditRow kCredits[] = {
-    {SKIN_BOLD, IDS_ABOUT_CREDITS_TEAM},
+    {SKIN_BOLD, IDS_CREDITS_TEAM},
     {0, 0},
-    {SKIN_UNDERLINE, IDS_ABOUT_CREDITS_DEVELOPMENT},
-    {0, IDS_ABOUT_CREDITS_CORE},
-    {0, IDS_ABOUT_CREDITS_CONTRIBUTORS},
+    {SKIN_UNDERLINE, IDS_CREDITS_DEVELOPMENT},
+    {0, IDS_CREDITS_CORE_TEAM},
+    {0, IDS_CREDITS_CONTRIBUTORS},
     {0, 0},
-    {SKIN_UNDERLINE, IDS_ABOUT_CREDITS_PLUGINS},
-    {0, IDS_ABOUT_CREDITS_SYSMON},
+    {SKIN_UNDERLINE, IDS_CREDITS_PLUGINS},
+    {0, IDS_CREDITS_SYSMON},
     {0, 0},
-    {SKIN_UNDERLINE, IDS_ABOUT_CREDITS_TESTING},
-    {0, IDS_ABOUT_CREDITS_TEST_TEAM},
-    {0, IDS_ABOUT_CREDITS_ALPHA},
+    {SKIN_UNDERLINE, IDS_CREDITS_TESTING},
+    {0, IDS_CREDITS_TEST_TEAM},
+    {0, IDS_CREDITS_ALPHA_TESTERS},
     {0, 0},
-    {SKIN_BOLD, IDS_ABOUT_CREDITS_THANKS},
+    {SKIN_BOLD, IDS_CREDITS_THANKS},
     {0, 0},
-    {0, IDS_ABOUT_CREDITS_TRANSLATORS},
-    {0, IDS_ABOUT_CREDITS_REPORTERS},
-    {0, IDS_ABOUT_CREDITS_USERS},
+    {0, IDS_CREDITS_TRANSLATORS},
+    {0, IDS_CREDITS_REPORTERS},
+    {0, IDS_CREDITS_USERS},
     {0, 0},
 };
 const int kCreditRows = sizeof(kCredits) / sizeof(kCredits[0]);
@@ -77,6 +57,7 @@ static_assert(kCreditRows == 19, "the credits table");
 // and is made at WM_INITDIALOG: a second request that finds a window open
 // makes nothing. The owners free it all when AboutWindowOpen returns.
 struct AboutState {
+    RECT centreOn;
     GdiObject<HFONT> nameFont;
     GdiObject<HBITMAP> picture;
     GdiObject<HBITMAP> back;
@@ -156,7 +137,8 @@ bool AboutMakePictures(AboutState* s) {
     }
 
     ScopedWindowDC screen(nullptr);
-    s->picture.reset(static_cast<HBITMAP>(LoadImageW(AppInstance, MAKEINTRESOURCEW(103), IMAGE_BITMAP, 0, 0, 0)));
+    s->picture.reset(
+        static_cast<HBITMAP>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0)));
     s->back.reset(CreateCompatibleBitmap(screen, kPictureWidth, kPictureHeight));
     s->pictureDC = CreateCompatibleDC(screen);
     s->backDC = CreateCompatibleDC(screen);
@@ -190,7 +172,7 @@ INT_PTR AboutOnInitDialog(HWND window, AboutState* s) {
     }
     WCHAR ok[64], credits[64];
     LoadStr(IDS_OK, ok, 64);
-    LoadStr(IDS_ABOUT_SHOW_CREDITS, credits, 64);
+    LoadStr(IDS_ABOUT_CREDITS, credits, 64);
     const DWORD quiet = WS_EX_NOPARENTNOTIFY;
     const DialogChild children[] = {
         {ABOUT_NAME, L"STATIC", quiet, SS_NOPREFIX, L"Tovara2"},
@@ -208,9 +190,7 @@ INT_PTR AboutOnInitDialog(HWND window, AboutState* s) {
     SendMessageW(text, UBBM_SETLINKCOLOR, kLinkColour, 0);
     AboutSetVersionText(window, s);
 
-    RECT monitor;
-    BarGetMonitorRect(&monitor);
-    DialogFrameCentre(window, kPictureWidth, kClientHeight, monitor);
+    DialogFrameCentre(window, kPictureWidth, kClientHeight, s->centreOn);
     DialogFrameAnimateOpen(window);
     return FALSE;
 }
@@ -252,7 +232,7 @@ void AboutShowCredits(HWND window, AboutState* s, bool on) {
     const int texts[] = {ABOUT_NAME, ABOUT_VERSION, ABOUT_TEXT};
     for (int id : texts) ShowWindow(GetDlgItem(window, id), on ? SW_HIDE : SW_SHOW);
     WCHAR text[64];
-    LoadStr(on ? IDS_ABOUT_SHOW_ABOUT : IDS_ABOUT_SHOW_CREDITS, text, 64);
+    LoadStr(on ? IDS_ABOUT_ABOUT : IDS_ABOUT_CREDITS, text, 64);
     SetDlgItemTextW(window, ABOUT_CREDITS, text);
     if (on)
         SetTimer(window, ABOUT_CREDITS_TIMER, ABOUT_CREDITS_STEP_MS, nullptr);
@@ -332,8 +312,9 @@ INT_PTR CALLBACK AboutProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-int AboutWindowOpen(HWND bar) {
+int AboutWindowOpen(const RECT& centreOn) {
     AboutState state;
+    state.centreOn = centreOn;
     const DialogFrame frame = {kTitle, kMutexName, DLGFRAME_STYLE, 0};
     INT_PTR result = DialogFrameRun(frame, nullptr, AboutProc, reinterpret_cast<LPARAM>(&state), 0);
     return result == 1 ? 1 : 0;

@@ -16,6 +16,7 @@ enum : int {
 // The timer that moves the credits one pixel up, and its period.
 enum : UINT { ABOUT_CREDITS_TIMER = 1, ABOUT_CREDITS_STEP_MS = 40 };
 
-// Shows the window and returns 1 when it has been closed; 0 when another
+// Shows the window centred on centreOn (the bar's monitor: this floor does
+// not ask the bar) and returns 1 when it has been closed; 0 when another
 // About window was open, which is brought to the front instead.
-int AboutWindowOpen(HWND bar);
+int AboutWindowOpen(const RECT& centreOn);

@@ -1,7 +1,7 @@
 #include "controls/dialog_frame.h"
 
-#include "core/app_state.h"
-#include "core/memory.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/memory.h"
 
 DialogInstance::DialogInstance(const WCHAR* mutexName, const WCHAR* title) : mutex_(mutexName) {
     if (mutex_.busy()) DialogBringForward(title);

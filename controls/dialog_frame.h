@@ -27,7 +27,7 @@
 
 #include "controls/dialog_header.h"
 #include "controls/dialog_template.h"
-#include "core/owners.h"
+#include "core/runtime/owners.h"
 
 // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_NOIDLEMSG | DS_ABSALIGN
 const DWORD DLGFRAME_STYLE = 0x80C80181;

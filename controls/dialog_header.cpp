@@ -2,7 +2,7 @@
 
 #include "controls/dialog_template.h"
 #include "controls/ubb_control.h"
-#include "core/skin.h"
+#include "core/runtime/skin.h"
 
 void DialogHeaderCreate(HWND dialog, const DialogHeader& h) {
     const DWORD quiet = WS_EX_NOPARENTNOTIFY;  // the band has nothing to tell the dialog

@@ -1,8 +1,8 @@
 #include "controls/dialog_template.h"
 
-#include "core/app_state.h"
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 
 DLGTEMPLATE* DialogTemplateBuild(DWORD style, DWORD exStyle, const WCHAR* caption) {
     int length = caption ? StrLen(caption) : 0;

@@ -3,10 +3,10 @@
 
 #include "controls/dialog_frame.h"
 #include "controls/ubb_control.h"
-#include "core/app_state.h"
-#include "core/owners.h"
-#include "core/skin.h"
-#include "core/wstr.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/owners.h"
+#include "core/runtime/skin.h"
+#include "core/runtime/wstr.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "about/about_window.h"
 #include "controls/controls.h"
-#include "core/app_state.h"
+#include "core/runtime/app_state.h"
 
 namespace {
 
@@ -46,6 +46,7 @@ TEST(AboutWindow, CreditsTimerStopsWithTheCreditsAndNoGdiObjectIsLeft) {
     AppInstance = GetModuleHandleW(nullptr);
     ASSERT_TRUE(UBBControlRegister());
     HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, CountTimers, nullptr, GetCurrentThreadId());
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     int before = 0;
     for (int cycle = 0; cycle <= 50; ++cycle) {
         if (cycle == 1) before = GdiObjects();  // the first opening fills the shared font cache
@@ -63,7 +64,7 @@ TEST(AboutWindow, CreditsTimerStopsWithTheCreditsAndNoGdiObjectIsLeft) {
             }
             PostMessageW(about, WM_CLOSE, 0, 0);  // later cycles close with the credits running
         });
-        EXPECT_EQ(1, AboutWindowOpen(nullptr));
+        EXPECT_EQ(1, AboutWindowOpen(screen));
         driver.join();
     }
     UnhookWindowsHookEx(hook);

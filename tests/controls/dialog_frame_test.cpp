@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "controls/dialog_frame.h"
-#include "core/app_state.h"
+#include "core/runtime/app_state.h"
 
 namespace {
 

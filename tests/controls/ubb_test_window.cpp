@@ -2,7 +2,7 @@
 
 #include "controls/controls.h"
 #include "controls/ubb_control.h"
-#include "core/app_state.h"
+#include "core/runtime/app_state.h"
 
 namespace {
 LRESULT CALLBACK ParentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "about/about_window.h"
-#include "core/bar_behaviours.h"
+#include "core/bar/bar_behaviours.h"
 #include "support/desktop.h"
 #include "support/program_run.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "plugins/fault_guard.h"
 
 namespace {

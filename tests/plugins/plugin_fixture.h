@@ -36,4 +36,9 @@ protected:
     std::wstring oldFolder_;
     HWND bar_ = nullptr;
     bool started_ = false;
+
+public:
+    // The test host: module area of bar_ with its raised edge at the bottom
+    // (top edge) or at the top (barAtBottom), popups left where they are.
+    static bool barAtBottom;
 };

@@ -1,7 +1,7 @@
 // The plug-in system running inside the test program, driven through the
 // settings store as the configuration pages and profile switches drive it.
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "plugins/host_callback.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"

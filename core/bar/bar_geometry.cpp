@@ -1,6 +1,6 @@
-#include "core/bar_geometry.h"
+#include "core/bar/bar_geometry.h"
 
-#include "core/bar_window.h"
+#include "core/bar/bar_window.h"
 
 RECT BarModuleAreaOf(const RECT& client, UINT position) {
     RECT area = client;

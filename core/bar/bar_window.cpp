@@ -1,21 +1,23 @@
 // The bar's window class and procedure: creation and destruction, painting,
 // the desktop-toolbar protocol and the hand-off of every other message to
 // the behaviour that owns it (core/bar_behaviours.h).
-#include "core/bar_window.h"
+#include "core/bar/bar_window.h"
+#include "core/bar/monitors.h"
 
 #include <shellapi.h>
 
-#include "core/app_state.h"
-#include "core/bar_behaviours.h"
+#include "core/runtime/app_state.h"
+#include "core/bar/bar_behaviours.h"
 #include "plugins/layout.h"
 #include "plugins/plugin_system.h"
 #include "settings/settings_store.h"
+#include "resources/resource_ids.h"
 
 #ifndef _WIN64
 static_assert(sizeof(APPBARDATA) == 36, "the shell expects the 36-byte toolbar record");
 #endif
 
-BarState Bar = {nullptr, BAR_TOP, 0, 0, 0, 100, 0};
+BarState Bar = {nullptr, BAR_TOP, 0, 0, 0, 100, 0, 1};
 
 namespace {
 const WCHAR kBarClass[] = L"Tovara2 Main Window";
@@ -40,6 +42,12 @@ void BarShellCall(HWND w, DWORD message) {
     SHAppBarMessage(message, &abd);
 }
 
+// Module windows appear or the last one goes: posted, since the plug-in
+// threads call this and the bar may be waiting on them.
+void BarShowWelcomeLater(bool noModulesLeft) {
+    if (Bar.window) PostMessageW(Bar.window, BARM_SHOWWELCOME, noModulesLeft ? 1 : 0, 0);
+}
+
 LRESULT BarOnCreate(HWND w) {
     ShowWindow(w, SW_HIDE);
     Bar.taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -54,7 +62,8 @@ LRESULT BarOnCreate(HWND w) {
     BarLoadSettings(nullptr);
     UpdateWindow(w);
     ShowWindow(w, SW_SHOW);
-    PluginSystemStart(w);
+    PluginHost host = {w, BarGetModuleArea, BarFitPopupRect, BarShowWelcomeLater, nullptr};
+    PluginSystemStart(&host);
     SettingsAddListener(BarOnSettingsEvent);
     DragAcceptFiles(w, TRUE);
     BarCreated = true;
@@ -78,7 +87,7 @@ void BarOnEraseBackground(HWND w, HDC dc) {
     GetClientRect(w, &r);
     // The face, and one raised line along the side that faces the desktop.
     DrawEdge(dc, &r, EDGE_RAISED, BF_MIDDLE | (Bar.position == BAR_BOTTOM ? BF_TOP : BF_BOTTOM));
-    if (!(Bar.autohide && BarCollapsed)) ModulesDrawFrames(w, dc);
+    if (!(Bar.autohide && Bar.collapsed)) ModulesDrawFrames(w, dc);
 }
 
 void BarOnWindowPosChanged(HWND w, const WINDOWPOS* pos) {
@@ -150,7 +159,7 @@ bool BarRegisterClass() {
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = BarProc;
     wc.hInstance = AppInstance;
-    wc.hIcon = LoadIconW(AppInstance, MAKEINTRESOURCEW(32512));
+    wc.hIcon = LoadIconW(AppInstance, MAKEINTRESOURCEW(IDI_TOVARA2));
     wc.hIconSm = wc.hIcon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kBarClass;

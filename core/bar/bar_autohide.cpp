@@ -1,8 +1,8 @@
 // Autohide: the bar shrinks to its 4-pixel band and opens again on hover or
 // on a click, closing half a second after the mouse has left it.
-#include "core/app_state.h"
-#include "core/bar_behaviours.h"
-#include "core/bar_window.h"
+#include "core/runtime/app_state.h"
+#include "core/bar/bar_behaviours.h"
+#include "core/bar/bar_window.h"
 
 namespace {
 const DWORD kLeaveDelayMs = 500;
@@ -10,7 +10,7 @@ DWORD LastHitTest;
 
 void Apply(HWND bar, const BarAutohideStep& step) {
     if (step.killTimer) KillTimer(bar, TIMER_AUTOHIDE);
-    BarCollapsed = step.collapsed ? 1 : 0;
+    Bar.collapsed = step.collapsed ? 1 : 0;
     if (step.startTimer) SetTimer(bar, TIMER_AUTOHIDE, 100, nullptr);
     if (step.reposition) BarReposition();
 }
@@ -19,7 +19,7 @@ BarAutohideInput Now() {
     BarAutohideInput in = {};
     in.autohide = Bar.autohide != 0;
     in.autohideClick = Bar.autohideClick != 0;
-    in.collapsed = BarCollapsed != 0;
+    in.collapsed = Bar.collapsed != 0;
     return in;
 }
 }  // namespace

@@ -1,8 +1,11 @@
 // The list of monitors and the bar's monitor rectangle. The multi-monitor
 // functions are looked up at run time; without them the whole screen is one
 // primary monitor.
-#include "core/app_state.h"
-#include "core/bar_window.h"
+#include "core/runtime/app_state.h"
+#include "core/bar/bar_window.h"
+#include "core/bar/monitors.h"
+
+PtrArray* MonitorList;
 
 namespace {
 typedef int(WINAPI* GetSystemMetricsFn)(int);

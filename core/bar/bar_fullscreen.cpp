@@ -1,6 +1,6 @@
 // Getting out of the way of full-screen programs on the bar's monitor.
-#include "core/bar_behaviours.h"
-#include "core/wstr.h"
+#include "core/bar/bar_behaviours.h"
+#include "core/runtime/wstr.h"
 
 namespace {
 // 1 at start, so the first "a full-screen window opened" is not acted on.

@@ -1,20 +1,13 @@
 // The bar's context menu, its commands, the double-click and the exit rule.
 #include "about/about_window.h"
 #include "config/config_window.h"
-#include "core/bar_behaviours.h"
-#include "core/bar_window.h"
-#include "core/res_string.h"
+#include "core/bar/bar_behaviours.h"
+#include "core/bar/bar_window.h"
+#include "core/runtime/res_string.h"
 #include "settings/settings_store.h"
+#include "resources/resource_ids.h"
 
 namespace {
-enum : UINT {
-    IDS_EXIT = 2,
-    IDS_ABOUT = 3,
-    IDS_HELP = 4,
-    IDS_CONFIGURATION = 5,
-    IDS_PROFILES = 6,
-};
-
 // Every item goes in at the top, so the menu is built bottom first.
 void InsertItem(HMENU menu, const WCHAR* text, UINT id, UINT state, HMENU submenu) {
     MENUITEMINFOW item = {};
@@ -60,13 +53,13 @@ void ShowHelp(HWND bar) { MessageBoxW(bar, L"Help not implemented yet", L"Tovara
 
 HMENU BarBuildMenu() {
     HMENU menu = CreatePopupMenu();
-    InsertString(menu, IDS_EXIT, IDM_EXIT);
+    InsertString(menu, IDS_MENU_EXIT, IDM_EXIT);
     InsertItem(menu, nullptr, 0, 0, nullptr);
-    InsertString(menu, IDS_ABOUT, IDM_ABOUT);
-    InsertString(menu, IDS_HELP, IDM_HELP);
+    InsertString(menu, IDS_MENU_ABOUT, IDM_ABOUT);
+    InsertString(menu, IDS_MENU_HELP, IDM_HELP);
     InsertItem(menu, nullptr, 0, 0, nullptr);
-    InsertString(menu, IDS_PROFILES, 0, 0, BuildProfilesMenu());
-    InsertString(menu, IDS_CONFIGURATION, IDM_CONFIGURATION, MFS_DEFAULT);
+    InsertString(menu, IDS_MENU_PROFILES, 0, 0, BuildProfilesMenu());
+    InsertString(menu, IDS_MENU_CONFIGURATION, IDM_CONFIGURATION, MFS_DEFAULT);
     return menu;
 }
 
@@ -99,7 +92,12 @@ void BarOnCommand(HWND bar, WPARAM wp, LPARAM lp) {
     case IDM_EXIT: BarExitRule(bar); return;
     case IDM_CONFIGURATION: ConfigWindowOpen(bar); return;
     case IDM_HELP: ShowHelp(bar); return;
-    case IDM_ABOUT: AboutWindowOpen(bar); return;
+    case IDM_ABOUT: {
+        RECT monitor;
+        BarGetMonitorRect(&monitor);
+        AboutWindowOpen(monitor);
+        return;
+    }
     }
     if (command >= IDM_PROFILE_FIRST) ProfileSelect(command - IDM_PROFILE_FIRST);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // What the bar does for the user and the shell. The bar's procedure
-// (core/bar_window.cpp) hands each message to one of these; all run on the
+// (core/bar/bar_window.cpp) hands each message to one of these; all run on the
 // main thread.
 #include <windows.h>
 #include <shellapi.h>
@@ -19,7 +19,7 @@ enum : UINT {
 };
 enum : int { IDC_WELCOME = 100 };
 
-// Autohide (core/bar_autohide.cpp). The decision is a pure function of the
+// Autohide (core/bar/bar_autohide.cpp). The decision is a pure function of the
 // flags and the event so that the state table can be checked on its own.
 enum BarAutohideEvent : int { AUTOHIDE_HOVER, AUTOHIDE_TICK, AUTOHIDE_ACTIVATE, AUTOHIDE_DEACTIVATE };
 struct BarAutohideInput {
@@ -36,27 +36,27 @@ void BarOnHitTest(HWND bar);
 void BarOnAutohideTimer(HWND bar);
 void BarOnActivate(HWND bar, WORD state);
 
-// Full-screen programs (core/bar_fullscreen.cpp). The decision: SW_HIDE,
+// Full-screen programs (core/bar/bar_fullscreen.cpp). The decision: SW_HIDE,
 // SW_SHOW, or -1 for nothing.
 int BarFullScreenDecide(UINT state, UINT opened, const WCHAR* foregroundClass);
 void BarOnFullScreen(HWND bar, UINT opened);
 
-// Context menu, commands, double-click and the exit rule (core/bar_menu.cpp).
+// Context menu, commands, double-click and the exit rule (core/bar/bar_menu.cpp).
 HMENU BarBuildMenu();  // the caller destroys it
 void BarShowMenu(HWND bar);
 void BarOnCommand(HWND bar, WPARAM wp, LPARAM lp);
 void BarExitRule(HWND bar);
 void BarOnDoubleClick(HWND bar);
 
-// Welcome text (core/bar_welcome.cpp).
+// Welcome text (core/bar/bar_welcome.cpp).
 void BarShowWelcome(HWND bar, WPARAM show);
 void BarPlaceWelcome(HWND bar);
 
-// Dropped files (core/bar_drop.cpp).
+// Dropped files (core/bar/bar_drop.cpp).
 bool BarIsPackageFile(const WCHAR* path);
 void BarInstallDroppedFiles(HDROP drop);  // does not call DragFinish
 
-// Typed words, shake and disco (core/bar_words.cpp).
+// Typed words, shake and disco (core/bar/bar_words.cpp).
 // Advances a word's progress by one typed (lowercased) character; true when
 // the character completed the word.
 bool BarWordAdvance(const WCHAR* word, UINT length, UINT* progress, WCHAR c);

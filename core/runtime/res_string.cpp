@@ -1,4 +1,4 @@
-#include "core/res_string.h"
+#include "core/runtime/res_string.h"
 
 WORD CurrentLanguage = 1033;
 

@@ -1,7 +1,7 @@
-#include "core/skin.h"
+#include "core/runtime/skin.h"
 
-#include "core/owners.h"
-#include "core/wstr.h"
+#include "core/runtime/owners.h"
+#include "core/runtime/wstr.h"
 
 namespace {
 // Filled lazily without a lock: the first reader on the PluginThread may race

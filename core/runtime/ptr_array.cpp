@@ -1,6 +1,6 @@
-#include "core/ptr_array.h"
+#include "core/runtime/ptr_array.h"
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 
 PtrArray* PtrArrayCreate() {
     PtrArray* a = static_cast<PtrArray*>(MemAllocZero(sizeof(PtrArray)));

@@ -1,10 +1,11 @@
 // The bar's five settings: reading them, writing them, and following the
 // store as profiles switch and host keys are written.
-#include "core/app_state.h"
-#include "core/bar_behaviours.h"
-#include "core/bar_window.h"
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/app_state.h"
+#include "core/bar/bar_behaviours.h"
+#include "core/bar/bar_window.h"
+#include "core/bar/monitors.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "settings/settings_store.h"
 
 namespace {

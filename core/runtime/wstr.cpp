@@ -1,6 +1,6 @@
-#include "core/wstr.h"
+#include "core/runtime/wstr.h"
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 
 int StrLen(const WCHAR* s) { return lstrlenW(s); }
 

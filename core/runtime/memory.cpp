@@ -1,4 +1,4 @@
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 
 namespace {
 // Taken by whichever call comes first; GetProcessHeap is idempotent, so two

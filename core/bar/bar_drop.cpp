@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "core/bar_behaviours.h"
-#include "core/wstr.h"
+#include "core/bar/bar_behaviours.h"
+#include "core/runtime/wstr.h"
 
 bool BarIsPackageFile(const WCHAR* path) {
     const WCHAR* extension = path;

@@ -1,8 +1,8 @@
 // The bar's opacity through the layered-window style, where the platform
 // has it.
-#include "core/app_state.h"
-#include "core/bar_geometry.h"
-#include "core/bar_window.h"
+#include "core/runtime/app_state.h"
+#include "core/bar/bar_geometry.h"
+#include "core/bar/bar_window.h"
 
 void BarSetOpacity(UINT percent) {
     HWND w = Bar.window;

@@ -3,9 +3,10 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "core/app_state.h"
-#include "core/bar_behaviours.h"
-#include "core/bar_window.h"
+#include "core/runtime/app_state.h"
+#include "core/bar/bar_behaviours.h"
+#include "core/bar/bar_window.h"
+#include "resources/resource_ids.h"
 
 namespace {
 const WCHAR kDuke[] = L"duke";
@@ -51,7 +52,7 @@ void BarOnShakeTimer(HWND bar) {
         ShakeStart = now;
         ShakeSavedPosition = Bar.position;
         // A missing sound or sound device only leaves the shake silent.
-        PlaySoundW(L"SHAKEIT", AppInstance, SND_RESOURCE | SND_ASYNC | SND_NOSTOP | SND_NOWAIT);
+        PlaySoundW(IDR_SHAKEIT_NAME, AppInstance, SND_RESOURCE | SND_ASYNC | SND_NOSTOP | SND_NOWAIT);
         return;
     }
     if (now - ShakeStart >= kShakeMs) {

@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "core/app_state.h"
-#include "core/bar_geometry.h"
-#include "core/bar_window.h"
+#include "core/runtime/app_state.h"
+#include "core/bar/bar_geometry.h"
+#include "core/bar/bar_window.h"
 
 void BarReposition() {
     HWND w = Bar.window;
@@ -25,7 +25,7 @@ void BarReposition() {
 
     // Expanded by autohide, the window reaches over the desktop beyond the
     // reserved band.
-    RECT r = BarWindowRectOf(abd.rc, position, band, Bar.autohide && !BarCollapsed);
+    RECT r = BarWindowRectOf(abd.rc, position, band, Bar.autohide && !Bar.collapsed);
     SetWindowPos(w, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
 }
 

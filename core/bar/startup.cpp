@@ -1,11 +1,13 @@
-#include "core/startup.h"
+#include "core/bar/startup.h"
 
 #include "controls/controls.h"
-#include "core/app_state.h"
-#include "core/bar_window.h"
-#include "core/res_string.h"
-#include "core/skin.h"
+#include "core/runtime/app_state.h"
+#include "core/bar/bar_window.h"
+#include "core/bar/monitors.h"
+#include "core/runtime/res_string.h"
+#include "core/runtime/skin.h"
 #include "settings/settings_store.h"
+#include "resources/resource_ids.h"
 
 namespace {
 // Shown before any language is known, so it carries all three.
@@ -13,13 +15,6 @@ const WCHAR kConfigManagerMessage[] =
     L"EN: Could not initialize the configuration manager.\n\n"
     L"NL: Fout bij het starten van de configuratiemanager.\n\n"
     L"DE: St\x00F6rung bei der Initialisierung des Konfiguration Managers.\n\n(%u)";
-
-enum : UINT {
-    IDS_ERR_CONTROLS = 30,
-    IDS_ERR_SKIN = 31,
-    IDS_ERR_CLASS = 32,
-    IDS_ERR_WINDOW = 33,
-};
 
 void ShowError(const WCHAR* text) { MessageBoxW(nullptr, text, L"Tovara2", MB_ICONEXCLAMATION); }
 
@@ -57,7 +52,7 @@ int StartupRun() {
     StartupSetCurrentFolder();
     AppInstance = GetModuleHandleW(nullptr);
     MonitorList = PtrArrayCreate();
-    BarCollapsed = 1;
+    Bar.collapsed = 1;
 
     OsVersion.dwOSVersionInfoSize = sizeof(OsVersion);
     GetVersionExW(&OsVersion);

@@ -1,14 +1,14 @@
 // The welcome text with its two links, shown while no module is on the bar.
 #include "controls/ubb_control.h"
-#include "core/app_state.h"
-#include "core/bar_behaviours.h"
-#include "core/bar_geometry.h"
-#include "core/bar_window.h"
-#include "core/res_string.h"
-#include "core/skin.h"
+#include "core/runtime/app_state.h"
+#include "core/bar/bar_behaviours.h"
+#include "core/bar/bar_geometry.h"
+#include "core/bar/bar_window.h"
+#include "core/runtime/res_string.h"
+#include "core/runtime/skin.h"
+#include "resources/resource_ids.h"
 
 namespace {
-enum : UINT { IDS_WELCOME = 50 };
 
 RECT WelcomeRect() {
     RECT area;
