@@ -6,23 +6,25 @@
 //
 // How a dialog uses it (a window is one file: its state, handlers, procedure):
 //
-//   INT_PTR ShowThingDialog(HWND owner) {
+//   INT_PTR ShowThingDialog(HWND owner, const RECT& centreOn) {  // the bar's menu passes its monitor
+//       ThingState state = {centreOn};
 //       const DialogFrame frame = {title, L"Tovara2ThingWindow", DLGFRAME_STYLE, 0};
-//       return DialogFrameRun(frame, owner, ThingProc, param, -1);  // -1: one was open
+//       return DialogFrameRun(frame, owner, ThingProc, (LPARAM)&state, -1);  // -1: one was open
 //   }
-//   WM_INITDIALOG  DialogHeaderCreate(dialog, {DLGHDR_PLAIN, heading, description});
-//                  DialogCreateChildren(dialog, kThingChildren, count);  // ex-styles in the table
+//   WM_INITDIALOG  keep the state (DWLP_USER);
+//                  DialogHeaderCreate(dialog, {DLGHDR_PLAIN, heading, description});
+//                  DialogCreateChildren(dialog, children, count);  // ex-styles stand in the table
 //                  DialogSetFonts(dialog, SkinGetFont(0), SkinGetFont(SKIN_BOLD), DLGHDR_HEADING);
-//                  RECT monitor; BarGetMonitorRect(&monitor);  // the caller's floor knows the bar
-//                  DialogFrameCentre(dialog, 320, 180, monitor);   // client size; sends WM_SIZE
-//                  DialogFrameAnimateOpen(dialog);                 // when the window animates
-//   WM_SIZE        H = DialogHeaderLayout(dialog, DLGHDR_PLAIN, client, bold, normal); the rest below H + 2
+//                  DialogFrameCentre(dialog, 320, 180, state->centreOn);  // client size; WM_SIZE follows
+//                  DialogFrameAnimateOpen(dialog);  // the windows that animate (configuration, About)
+//   WM_SIZE        H = DialogHeaderLayout(dialog, DLGHDR_PLAIN, client, bold, normal); the body from H + 2
 //   WM_CTLCOLORSTATIC  brush = DialogHeaderCtlColor(kind, dc, control); null: DefWindowProcW
 //   WM_DRAWITEM    owner-drawn statics are etched lines: DialogDrawEtchedLine(item)
-//   WM_CLOSE       DialogFrameClose(dialog, result)  (animated) or EndDialog(dialog, result)
+//   WM_CLOSE       DialogFrameClose(dialog, result) (animated) or EndDialog(dialog, result)
 //
-// The frame lives below the bar, so it never asks where the bar is: the
-// caller passes the rectangle to centre on.
+// The frame lives below the bar and never asks where the bar is: whoever
+// opens a dialog passes the rectangle to centre on (the bar's monitor, from
+// BarGetMonitorRect, handed down from the bar's own code).
 #include <windows.h>
 
 #include "controls/dialog_header.h"
