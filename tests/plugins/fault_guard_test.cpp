@@ -252,17 +252,16 @@ LONG WINAPI CountUnhandled(EXCEPTION_POINTERS* p) {
     ExitThread(0);
 }
 
+DWORD WINAPI FaultWithoutGuard(void*) {
+    DivideByZero(nullptr);
+    return 1;
+}
+
 TEST(FaultGuard, AFaultOutsideEveryGuardIsNotSwallowed) {
     int calls = 0;
     FaultGuardCall(CountCall, &calls, nullptr);  // the handler is installed
     LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(CountUnhandled);
-    HANDLE t = CreateThread(
-        nullptr, 0,
-        [](void*) -> DWORD {
-            DivideByZero(nullptr);
-            return 1;
-        },
-        nullptr, 0, nullptr);
+    HANDLE t = CreateThread(nullptr, 0, FaultWithoutGuard, nullptr, 0, nullptr);
     WaitForSingleObject(t, 30000);
     DWORD code = 0;
     GetExitCodeThread(t, &code);
