@@ -22,6 +22,11 @@ void Click(HWND w) {
     RECT r = {};
     GetWindowRect(w, &r);
     tv2test::MoveMouse((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    // The controls track the pointer by capturing it: press only once this
+    // one holds it, or the press may still go to the control left before.
+    GUITHREADINFO info = {sizeof(info)};
+    DWORD thread = GetWindowThreadProcessId(w, nullptr);
+    tv2test::WaitFor([&] { return GetGUIThreadInfo(thread, &info) && info.hwndCapture == w; }, 2000);
     INPUT in[2] = {};
     in[0].type = in[1].type = INPUT_MOUSE;
     in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
