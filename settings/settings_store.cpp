@@ -94,6 +94,11 @@ int SettingsClose() {
     return saved ? 0 : 2;
 }
 
+int SettingsFlush() {
+    if (!Store.open) return 0;
+    return SettingsSave() ? 0 : 2;
+}
+
 const WCHAR* SettingsFilePath() { return Store.open ? Store.path : nullptr; }
 
 int SettingsAddListener(SettingsListener listener) {
