@@ -267,6 +267,99 @@ typedef struct TV2FontTable {
 #define TV2_FONT_TABLE_SIZE ((DWORD)sizeof(TV2FontTable))
 #endif
 
+/* ---- Host controls ------------------------------------------------------ */
+
+/* Window classes the host registers for plug-ins; create them by name with
+   CreateWindowExW as children of your module window or options panel.
+   They are registered with the host's instance: pass GetModuleHandleW(NULL)
+   as hInstance, not your DLL's. Each lives on the thread that created it and
+   sends its notifications there. Codes below are identical in the host. */
+
+/* UBBControl: a text in bracket markup ([b] [i] [u] [s] [link=...][/link]),
+   wrapped to its width. The window text is the markup. A numeric link
+   [link=N] posts WM_COMMAND with MAKEWPARAM(id, N) to the parent; any other
+   target is opened by the shell. */
+#define UBB_CLASS_NAME L"UBBControl"
+#define UBBS_RIGHT 0x0001
+#define UBBS_CENTER 0x0002
+#define UBBM_GETIDEALSIZE (WM_APP + 200) /* wParam SIZE*: client width, height of the text */
+#define UBBM_SETFONT (WM_APP + 201)      /* wParam face name, lParam lfHeight; used from the next layout */
+#define UBBM_GETFONT (WM_APP + 202)      /* wParam WCHAR[32] or null, lParam int* or null */
+#define UBBM_SETLINKCOLOR (WM_APP + 203) /* wParam COLORREF */
+#define UBBM_GETLINKCOLOR (WM_APP + 204)
+
+/* FANCYBUTTON: a flat-edged push button with a text, a bitmap or a 16 x 16
+   icon. WM_COMMAND is sent to the parent with MAKEWPARAM(id, FBN_...) and
+   the button as lParam; WM_CTLCOLORBTN asks the parent for the background
+   (return the stock NULL_BRUSH for a transparent one). It takes no focus on
+   a click. Images stay yours: keep them alive while shown. A font given
+   with WM_SETFONT becomes the button's: the next WM_SETFONT deletes it
+   (the host's fonts from TV2FontTable excepted); delete the last one
+   yourself after the button is gone. */
+#define FANCYBUTTON_CLASS_NAME L"FANCYBUTTON"
+#define FBS_LEFT 0x0002
+#define FBS_RIGHT 0x0004
+#define FBS_TOP 0x0010
+#define FBS_BOTTOM 0x0020
+#define FBS_FLAT 0x0080        /* edges only while hot, focused or pressed */
+#define FBS_NOTIFY 0x0100      /* also FBN_DBLCLK, FBN_SETFOCUS, FBN_KILLFOCUS */
+#define FBS_MULTILINE 0x0200
+#define FBS_TRANSPARENT 0x0400 /* a bitmap's transparent colour is left out */
+#define FBM_SETIMAGE (WM_APP + 240)      /* button: wParam IMAGE_BITMAP/IMAGE_ICON, lParam handle;
+                                            image control: wParam HBITMAP, lParam transparent colour */
+#define FBM_GETIMAGE (WM_APP + 241)      /* button: wParam the type asked for */
+#define FBM_SETTRANSCOLOR (WM_APP + 242) /* wParam COLORREF, white at first */
+#define FBM_GETTRANSCOLOR (WM_APP + 243)
+#define FBN_CLICKED 0   /* released over it after a press on it; Space or Return released */
+#define FBN_DBLCLK 3    /* a double click gives FBN_CLICKED, FBN_DBLCLK, FBN_CLICKED */
+#define FBN_SETFOCUS 4
+#define FBN_KILLFOCUS 5 /* also: a press released outside the button */
+
+/* TV2SLIDER: a value picker over an unsigned 32-bit range (0..0 at first).
+   Setters take lParam nonzero to notify; a value that would break
+   minimum <= position <= maximum is ignored. WM_COMMAND with
+   MAKEWPARAM(id, SLN_...) is posted to the parent. */
+#define TV2SLIDER_CLASS_NAME L"TV2SLIDER"
+#define SLS_READONLY 0x0001
+#define SLS_THUMB 0x0002 /* a track with a thumb; without it a filled bar */
+#define SLM_SETMIN (WM_USER + 10)
+#define SLM_GETMIN (WM_USER + 11)
+#define SLM_SETMAX (WM_USER + 12)
+#define SLM_GETMAX (WM_USER + 13)
+#define SLM_SETPOS (WM_USER + 14)
+#define SLM_GETPOS (WM_USER + 15)
+#define SLN_CHANGED 0  /* the position moved (press, drag, or a setter asked to notify) */
+#define SLN_FINISHED 1 /* the button was released after a drag, or a key was pressed */
+
+/* FANCYIMAGE: a bitmap aligned in the control, optionally with one colour
+   transparent (FBM_SETIMAGE above). The control draws from a copy: your
+   bitmap is never changed nor selected. WM_CTLCOLORSTATIC asks the parent
+   for the background. With FIS_NOTIFY, WM_COMMAND with
+   MAKEWPARAM(id, FIN_...) is sent to the parent. */
+#define FANCYIMAGE_CLASS_NAME L"FANCYIMAGE"
+#define FIS_LEFT 0x0001
+#define FIS_RIGHT 0x0002
+#define FIS_TOP 0x0010
+#define FIS_BOTTOM 0x0020
+#define FIS_NOTIFY 0x0100
+#define FIS_TRANSPARENT 0x0200
+#define FIN_CLICKED 0
+#define FIN_DBLCLK 1
+#define FIN_ENTER 2
+#define FIN_LEAVE 3
+
+/* TV2SCROLLTEXT: one line of text (the window text) that scrolls sideways
+   while it is wider than the control. Fonts from WM_SETFONT belong to it as
+   with FANCYBUTTON. */
+#define TV2SCROLLTEXT_CLASS_NAME L"TV2SCROLLTEXT"
+#define STS_BOUNCE 0x0001 /* back and forth instead of an endless loop */
+#define STS_RIGHT 0x0004
+#define STS_CENTER 0x0008
+#define STS_TOP 0x0010
+#define STS_BOTTOM 0x0020
+#define STS_VCENTER 0x0040
+#define STS_SMOOTH 0x0100 /* 2-pixel steps every 100 ms instead of 6 every 300 ms */
+
 #ifdef __cplusplus
 }
 #endif
