@@ -10,6 +10,7 @@
 #include "config/config_pages.h"
 #include "config/frame_pending.h"
 #include "config/profile_dialogs.h"
+#include "controls/fancy_button.h"
 #include "core/runtime/app_state.h"
 #include "core/runtime/memory.h"
 #include "core/runtime/res_string.h"
@@ -204,7 +205,7 @@ void OnInitDialog(HWND w) {
         {IDC_CFG_TABS, WC_TABCONTROLW, 0, WS_CLIPSIBLINGS | WS_GROUP | WS_TABSTOP, nullptr},
         {IDC_CFG_PROFILE_LABEL, L"STATIC", 0, WS_GROUP | SS_RIGHT, nullptr},
         {IDC_CFG_PROFILES, L"COMBOBOX", 0, WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_SORT, nullptr},
-        {IDC_CFG_PROFILE_MENU, L"FANCYBUTTON", 0, WS_TABSTOP, L"\x00BB"},
+        {IDC_CFG_PROFILE_MENU, FANCYBUTTON_CLASS_NAME, 0, WS_TABSTOP, L"\x00BB"},
     };
     DialogCreateChildren(w, controls, sizeof(controls) / sizeof(controls[0]));
     SetDlgItemTextW(w, IDC_CFG_PROFILE_LABEL, GetStr(IDS_CFG_SELECT_PROFILE));
@@ -299,7 +300,7 @@ void OnCommand(HWND w, int id, int code) {
         return;
     }
     case IDC_CFG_PROFILE_MENU:
-        if (code == 0) ShowProfileMenu(w);
+        if (code == FBN_CLICKED) ShowProfileMenu(w);
         return;
     case IDM_CFG_NEW_PROFILE:
         if (ShowNewProfileDialog(w) == IDOK) {

@@ -8,6 +8,7 @@
 #include "config/config_layout.h"
 #include "config/config_pages.h"
 #include "config/frame_pending.h"
+#include "controls/slider.h"
 #include "controls/ubb_control.h"
 #include "core/runtime/app_state.h"
 #include "core/runtime/memory.h"
@@ -16,16 +17,6 @@
 #include "core/runtime/wstr.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_store.h"
-
-// TEMPORARY: the slider's own header comes with the control.
-#ifndef SLM_SETMIN
-#define SLS_THUMB 0x0002
-#define SLM_SETMIN (WM_USER + 10)
-#define SLM_SETMAX (WM_USER + 12)
-#define SLM_SETPOS (WM_USER + 14)
-#define SLM_GETPOS (WM_USER + 15)
-#define SLN_FINISHED 1
-#endif
 
 namespace {
 struct GeneralPageState {
@@ -83,7 +74,7 @@ const PageControl kControls[] = {
 const PageControl kOpacityControls[] = {
     {IDC_GEN_OPACITY, L"STATIC", kQuiet, WS_GROUP, IDS_GEN_OPACITY},
     {IDC_GEN_OPACITY_HINT, UBB_CLASS_NAME, kQuiet, 0, IDS_GEN_OPACITY_HINT},
-    {IDC_GEN_OPACITY_SLIDER, L"TV2SLIDER", kQuiet, WS_TABSTOP | SLS_THUMB, 0},
+    {IDC_GEN_OPACITY_SLIDER, TV2SLIDER_CLASS_NAME, kQuiet, WS_TABSTOP | SLS_THUMB, 0},
     {IDC_GEN_TRANSPARENT, L"STATIC", 0, SS_NOPREFIX, IDS_GEN_TRANSPARENT},
     {IDC_GEN_OPAQUE, L"STATIC", 0, SS_NOPREFIX | SS_RIGHT, IDS_GEN_OPAQUE},
 };

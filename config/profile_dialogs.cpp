@@ -129,16 +129,19 @@ void OnInitDialog(HWND d, ProfileDialogKind* kind) {
         CheckRadioButton(d, IDC_PROF_BLANK, IDC_PROF_COPY, IDC_PROF_BLANK);
         EnableWindow(Item(d, IDC_PROF_SOURCE), FALSE);
         EnableWindow(Item(d, IDOK), FALSE);
+    }
+    DialogSetFonts(d, SkinGetFont(0), SkinGetFont(SKIN_BOLD), DLGHDR_HEADING);
+    ConfigCentreDialog(d, kClientWidth, kClientHeight);
+    if (kind->isNew) {
+        FillSources(d);
     } else {
+        // Set at its final width, or the field keeps the name scrolled away.
         WCHAR current[128];
         UINT size = 128;
         current[0] = 0;
         ProfileGetName(kind->profile, current, &size);
         SetWindowTextW(edit, current);
     }
-    DialogSetFonts(d, SkinGetFont(0), SkinGetFont(SKIN_BOLD), DLGHDR_HEADING);
-    ConfigCentreDialog(d, kClientWidth, kClientHeight);
-    if (kind->isNew) FillSources(d);
     SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, -1);
     DialogFrameAnimateOpen(d);
@@ -152,11 +155,16 @@ int LabelWidth(HWND d) {
     for (int id : ids) {
         HWND control = Item(d, id);
         if (!control) continue;
-        WCHAR text[256];
+        WCHAR text[256], shown[256];
         GetWindowTextW(control, text, 256);
+        // Measured as shown: the mnemonic's ampersand takes no room.
+        int n = 0;
+        for (const WCHAR* p = text; *p; p++)
+            if (*p != L'&' || p[1] == L'&') shown[n++] = *p;
+        shown[n] = 0;
         SIZE size = {0, 0};
-        MeasureText(text, &size, SkinGetFont(0));
-        int width = size.cx + (id == IDC_PROF_NAME_LABEL ? 4 : GetSystemMetrics(SM_CXMENUCHECK) + 8);
+        MeasureText(shown, &size, SkinGetFont(0));
+        int width = size.cx + (id == IDC_PROF_NAME_LABEL ? 2 : GetSystemMetrics(SM_CXMENUCHECK) + 6);
         if (width > widest) widest = width;
     }
     return widest;
