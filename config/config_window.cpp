@@ -8,8 +8,8 @@
 
 #include "config/config_layout.h"
 #include "config/config_pages.h"
-#include "config/frame_pending.h"
 #include "config/profile_dialogs.h"
+#include "controls/dialog_frame.h"
 #include "controls/fancy_button.h"
 #include "core/runtime/app_state.h"
 #include "core/runtime/memory.h"

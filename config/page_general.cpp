@@ -7,7 +7,7 @@
 
 #include "config/config_layout.h"
 #include "config/config_pages.h"
-#include "config/frame_pending.h"
+#include "controls/dialog_frame.h"
 #include "controls/slider.h"
 #include "controls/ubb_control.h"
 #include "core/runtime/app_state.h"

@@ -6,7 +6,7 @@
 
 #include "config/config_layout.h"
 #include "config/config_pages.h"
-#include "config/frame_pending.h"
+#include "controls/dialog_frame.h"
 #include "core/runtime/memory.h"
 #include "core/runtime/res_string.h"
 #include "core/runtime/skin.h"
