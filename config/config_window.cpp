@@ -430,7 +430,7 @@ int ConfigWindowOpen(const ConfigHost* host, int page) {
     Cfg.icon = nullptr;  // shared by LoadIconW: not ours to destroy
     if (result == -1) return -1;
     // What the user has just set survives a later crash.
-    SettingsFlush();
+    SettingsWrite();
     return 0;
 }
 

@@ -165,16 +165,8 @@ bool WriteReplacing(XmlDocument* document, const WCHAR* path) {
 
 bool SettingsSave() {
     if (Store.keepUnreadable && !KeepUnreadableFile(Store.path)) return false;
-    // Built under the lock: a flush while the program runs meets packages
-    // writing their settings from other threads. Written without it.
-    XmlDocument* document;
-    {
-        StoreLock lock;
-        document = BuildDocument();
-    }
+    XmlDocument* document = BuildDocument();
     bool saved = WriteReplacing(document, Store.path);
     XmlFreeNode(document);
-    // The unreadable file is kept once; what stands there now is ours.
-    if (saved) Store.keepUnreadable = false;
     return saved;
 }

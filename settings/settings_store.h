@@ -1,7 +1,6 @@
 #pragma once
 // The store of profiles and typed settings, read from Settings.xml once at
-// start and written at an orderly exit (and when the configuration window
-// closes, through SettingsFlush). Any thread may call it: one lock
+// start and written once at an orderly exit. Any thread may call it: one lock
 // guards the profiles and the listener list, and is never held while
 // listeners run.
 #include <windows.h>
@@ -27,10 +26,10 @@ int SettingsOpenFile(const WCHAR* path, const WCHAR* rootName);
 // Saves and frees everything: 0, or 2 when the file could not be written (the
 // file on disk is then as it was).
 int SettingsClose();
-// Writes Settings.xml now and keeps the store open, so that what the user
-// has just set survives a later crash: 0, or 2 when the file could not be
-// written (it is then as it was). Any thread.
-int SettingsFlush();
+// Writes the file now and keeps the store open: for the end of the Windows
+// session, after which no orderly exit comes. 0, or 2 when it could not be
+// written (the file on disk is then as it was).
+int SettingsWrite();
 // The file the open store reads and writes; null when closed.
 const WCHAR* SettingsFilePath();
 
