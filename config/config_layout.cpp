@@ -2,7 +2,9 @@
 
 #include "config/config_window.h"
 #include "config/page_general.h"
+#include "config/page_plugins.h"
 #include "config/profile_dialogs.h"
+#include "config/uninstall_dialog.h"
 
 namespace {
 ControlPlace Place(int id, int x, int y, int width, int height) { return {id, x, y, width, height}; }
@@ -96,5 +98,31 @@ int ProfileDialogLayout(const RECT& client, int headerHeight, bool isNew, int la
         out[n++] = Place(IDC_PROF_COPY, l, t + 58, lw, 23);
         out[n++] = Place(IDC_PROF_SOURCE, l + lw + 1, t + 58, r - l - lw - 1, kComboDropHeight);
     }
+    return n;
+}
+
+int PluginsPageLayout(const RECT& client, int h, ControlPlace* out) {
+    int n = 0;
+    out[n++] = Place(IDC_PLG_LIST, client.left, client.top, 180, client.bottom - client.top);
+    int x = client.left + 184, frameBottom = client.top + 2 * h + 26;
+    out[n++] = Place(IDC_PLG_FRAME, x, client.top, client.right - x, frameBottom - client.top);
+    int l = x + 3, t = client.top + 3, r = client.right - 3, b = frameBottom - 3;
+    out[n++] = Place(IDC_PLG_INFO, l, t, r - l, b - t - 20);
+    out[n++] = Place(IDC_PLG_CHECK, l, b - 20, r - l - 66, 20);
+    out[n++] = Place(IDC_PLG_EARLIER, r - 42, b - 21, 20, 20);
+    out[n++] = Place(IDC_PLG_LATER, r - 22, b - 21, 20, 20);
+    out[n++] = Place(IDC_PLG_OPTIONS, r - 64, b - 21, 62, 20);
+    out[n++] = Place(IDC_PLG_PANEL, x, b + 7, client.right - x, client.bottom - (b + 7));
+    return n;
+}
+
+int UninstallDialogLayout(const RECT& client, int headerHeight, ControlPlace* out) {
+    int l = client.left + 4, t = client.top + headerHeight + 6, r = client.right - 4, b = client.bottom - 4;
+    int n = 0;
+    out[n++] = Place(IDOK, r - 158, b - 23, 75, 23);
+    out[n++] = Place(IDCANCEL, r - 75, b - 23, 75, 23);
+    // The check box has room for its text on two lines.
+    out[n++] = Place(IDC_UNINST_QUESTION, l, t + 3, r - l - 8, b - t - 66);
+    out[n++] = Place(IDC_UNINST_REMOVE, l, b - 59, r - l - 8, 28);
     return n;
 }

@@ -32,5 +32,13 @@ int GeneralPageLayout(const RECT& client, int boldHeight, const int* description
 // least 124: longer texts widen it rather than being cut).
 int ProfileDialogLayout(const RECT& client, int headerHeight, bool isNew, int labelWidth, ControlPlace* out);
 
+// The Plugins page: the list at the left, the information frame with its
+// text, check box and buttons at the top right, the options panel below it.
+// lineHeight is the normal font's line height.
+int PluginsPageLayout(const RECT& client, int lineHeight, ControlPlace* out);
+
+// The Uninstall Package dialog below its header band.
+int UninstallDialogLayout(const RECT& client, int headerHeight, ControlPlace* out);
+
 // Height given to a drop-down list box: its field and room for the list.
 const int kComboDropHeight = 121;

@@ -25,6 +25,7 @@ const int kClientWidth = 620, kClientHeight = 392;
 
 ConfigPage Pages[] = {
     {IDS_PAGE_GENERAL, GeneralPageCreate, GeneralPageDestroy, GeneralPageLoad, GeneralPageSave, nullptr},
+    {IDS_PAGE_PLUGINS, PluginsPageCreate, PluginsPageDestroy, PluginsPageLoad, PluginsPageSave, nullptr},
 };
 const int kPageCount = sizeof(Pages) / sizeof(Pages[0]);
 
@@ -358,7 +359,10 @@ INT_PTR CALLBACK ConfigWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY: OnDestroy(); return TRUE;
     case CFGM_SHOWPAGE: OnShowPage(wp); return TRUE;
     case CFGM_SETTINGS: OnPostedSettings(static_cast<UINT>(wp)); return TRUE;
-    case CFGM_PACKAGES: InterlockedExchange(&Cfg.packagesPending, 0); return TRUE;
+    case CFGM_PACKAGES:
+        InterlockedExchange(&Cfg.packagesPending, 0);
+        PluginsPageRefill();
+        return TRUE;
     }
     return FALSE;
 }
