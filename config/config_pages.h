@@ -24,6 +24,11 @@ const ConfigHost* ConfigGetHost();
 // control shows through, and transparent statics.
 INT_PTR CALLBACK ConfigPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
 
+// Fills a drop-down list with the profiles, sorted, the default one marked
+// "Name (Default)", each item's data its profile index; selects the current
+// profile.
+void ConfigFillProfileList(HWND list);
+
 // Sizes a dialog of the window to a client area of width x height centred
 // on the bar's monitor.
 void ConfigCentreDialog(HWND dialog, int width, int height);

@@ -58,38 +58,7 @@ void SaveAllPages() {
     for (ConfigPage& p : Pages) p.save();
 }
 
-// The profile's name as the selector shows it: the default one is marked.
-void ProfileDisplayText(UINT index, UINT defaultIndex, WCHAR* text) {
-    UINT size = 256;
-    text[0] = 0;
-    ProfileGetName(index, text, &size);
-    if (index == defaultIndex) {
-        WCHAR word[64];
-        LoadStr(IDS_DEFAULT, word, 64);
-        int n = StrLen(text);
-        if (n + StrLen(word) + 4 < 300) wsprintfW(text + n, L" (%s)", word);
-    }
-}
-
-void FillProfiles() {
-    HWND list = Item(IDC_CFG_PROFILES);
-    SendMessageW(list, CB_RESETCONTENT, 0, 0);
-    UINT count = 0, current = 0, fallback = 0;
-    ProfileGetCount(&count);
-    ProfileGetCurrent(&current);
-    ProfileGetDefault(&fallback);
-    WCHAR text[300];
-    // The list sorts itself: each item carries its profile's index.
-    for (UINT i = 0; i < count; i++) {
-        ProfileDisplayText(i, fallback, text);
-        LRESULT item = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-        if (item >= 0) SendMessageW(list, CB_SETITEMDATA, item, i);
-    }
-    // By index, not by text: two profiles may bear the same name.
-    int items = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < items; i++)
-        if (static_cast<UINT>(SendMessageW(list, CB_GETITEMDATA, i, 0)) == current) SendMessageW(list, CB_SETCURSEL, i, 0);
-}
+void FillProfiles() { ConfigFillProfileList(Item(IDC_CFG_PROFILES)); }
 
 void OnSettings(UINT code) {
     switch (code) {
@@ -370,6 +339,30 @@ INT_PTR CALLBACK ConfigWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 const ConfigHost* ConfigGetHost() { return &Cfg.host; }
 
+void ConfigFillProfileList(HWND list) {
+    SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    UINT count = 0, current = 0, fallback = 0;
+    ProfileGetCount(&count);
+    ProfileGetCurrent(&current);
+    ProfileGetDefault(&fallback);
+    WCHAR word[64];
+    LoadStr(IDS_DEFAULT, word, 64);
+    // The list sorts itself: each item carries its profile's index.
+    for (UINT i = 0; i < count; i++) {
+        WCHAR text[330];
+        UINT size = 256;
+        text[0] = 0;
+        ProfileGetName(i, text, &size);
+        if (i == fallback) wsprintfW(text + StrLen(text), L" (%s)", word);
+        LRESULT item = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        if (item >= 0) SendMessageW(list, CB_SETITEMDATA, item, i);
+    }
+    // Found by index, not by text: two profiles may bear the same name.
+    int items = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < items; i++)
+        if (static_cast<UINT>(SendMessageW(list, CB_GETITEMDATA, i, 0)) == current) SendMessageW(list, CB_SETCURSEL, i, 0);
+}
+
 void ConfigCentreDialog(HWND dialog, int width, int height) {
     RECT monitor = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (Cfg.host.getMonitorRect) Cfg.host.getMonitorRect(&monitor);
@@ -410,9 +403,7 @@ int ConfigWindowOpen(const ConfigHost* host, int page) {
     BuildTitle(title);
     // Asked again while open: the open window comes forward (on the page
     // asked for, if any); no second window is made.
-    HANDLE probe = OpenMutexW(SYNCHRONIZE, FALSE, kMutexName);
-    if (probe) {
-        CloseHandle(probe);
+    if (ConfigWindowIsOpen()) {
         HWND open = FindWindowW(nullptr, title);
         if (open && page != CONFIG_PAGE_NONE) PostMessageW(open, CFGM_SHOWPAGE, page, 0);
         DialogBringForward(title);

@@ -7,10 +7,8 @@
 #include "config/config_layout.h"
 #include "config/config_pages.h"
 #include "controls/dialog_frame.h"
-#include "core/runtime/memory.h"
 #include "core/runtime/res_string.h"
 #include "core/runtime/skin.h"
-#include "core/runtime/wstr.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_store.h"
 
@@ -27,31 +25,6 @@ struct ProfileDialogKind {
 ProfileDialogKind* KindOf(HWND d) { return reinterpret_cast<ProfileDialogKind*>(GetWindowLongPtrW(d, DWLP_USER)); }
 
 HWND Item(HWND d, int id) { return GetDlgItem(d, id); }
-
-void FillSources(HWND d) {
-    HWND list = Item(d, IDC_PROF_SOURCE);
-    SendMessageW(list, CB_RESETCONTENT, 0, 0);
-    UINT count = 0, current = 0, fallback = 0;
-    ProfileGetCount(&count);
-    ProfileGetCurrent(&current);
-    ProfileGetDefault(&fallback);
-    WCHAR word[64];
-    LoadStr(IDS_DEFAULT, word, 64);
-    for (UINT i = 0; i < count; i++) {
-        WCHAR text[330];
-        UINT size = 256;
-        text[0] = 0;
-        ProfileGetName(i, text, &size);
-        if (i == fallback) wsprintfW(text + StrLen(text), L" (%s)", word);
-        LRESULT item = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-        if (item >= 0) SendMessageW(list, CB_SETITEMDATA, item, i);
-        if (item >= 0 && i == current) SendMessageW(list, CB_SETCURSEL, item, 0);
-    }
-    // Items added later shift the selection's position, not its item.
-    int items = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < items; i++)
-        if (static_cast<UINT>(SendMessageW(list, CB_GETITEMDATA, i, 0)) == current) SendMessageW(list, CB_SETCURSEL, i, 0);
-}
 
 // True when a profile other than except bears name, ignoring case.
 bool NameTaken(const WCHAR* name, UINT except) {
@@ -133,7 +106,7 @@ void OnInitDialog(HWND d, ProfileDialogKind* kind) {
     DialogSetFonts(d, SkinGetFont(0), SkinGetFont(SKIN_BOLD), DLGHDR_HEADING);
     ConfigCentreDialog(d, kClientWidth, kClientHeight);
     if (kind->isNew) {
-        FillSources(d);
+        ConfigFillProfileList(Item(d, IDC_PROF_SOURCE));
     } else {
         // Set at its final width, or the field keeps the name scrolled away.
         WCHAR current[128];

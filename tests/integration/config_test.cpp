@@ -36,20 +36,6 @@ HWND OpenFromMenu(const ProgramRun& run) {
     return Dialog(run, kTitle);
 }
 
-int CountWindows(DWORD pid, const wchar_t* title) {
-    struct Count { DWORD pid; const wchar_t* title; int n; } c = {pid, title, 0};
-    EnumWindows([](HWND w, LPARAM p) {
-        Count* c = reinterpret_cast<Count*>(p);
-        DWORD owner = 0;
-        wchar_t text[128] = {};
-        GetWindowThreadProcessId(w, &owner);
-        GetWindowTextW(w, text, 128);
-        if (owner == c->pid && std::wstring(text) == c->title) c->n++;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&c));
-    return c.n;
-}
-
 // The page now shown: the one visible page window.
 HWND ShownPage(HWND window) {
     for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -94,7 +80,6 @@ HWND OpenPlugins(const ProgramRun& run) {
     return Dialog(run, kTitle);
 }
 
-HWND PageItem(HWND page, int id) { return GetDlgItem(page, id); }
 int Rows(HWND page) { return static_cast<int>(SendDlgItemMessageW(page, IDC_PLG_LIST, LB_GETCOUNT, 0, 0)); }
 bool Checked(HWND page) { return IsDlgButtonChecked(page, IDC_PLG_CHECK) == BST_CHECKED; }
 
@@ -109,14 +94,13 @@ std::wstring Text(HWND w) {
 // has taken the click when its text names the row (shown: a word of it).
 void ClickRow(HWND page, int row, const wchar_t* shown, int clicks = 1) {
     RECT r;
-    GetWindowRect(PageItem(page, IDC_PLG_LIST), &r);
+    GetWindowRect(GetDlgItem(page, IDC_PLG_LIST), &r);
     tv2test::ClickAt(r.left + 40, r.top + 2 + row * 16 + 8, clicks);
     EXPECT_TRUE(WaitFor([&] {
         return SendDlgItemMessageW(page, IDC_PLG_LIST, LB_GETCURSEL, 0, 0) == row &&
-               Text(PageItem(page, IDC_PLG_INFO)).find(shown) != std::wstring::npos;
+               Text(GetDlgItem(page, IDC_PLG_INFO)).find(shown) != std::wstring::npos;
     })) << row;
 }
-
 
 // Takes a message box of the program by its title; returns its text (the
 // markup box's body, or the plain box's static) and dismisses it.
@@ -153,7 +137,8 @@ TEST_F(ConfigRun, OneWindowFromTheBarHoldsExitBackAndClosesLikeOk) {
     for (UINT command : {IDM_CONFIGURATION, IDM_EXIT})
         SendMessageTimeoutW(run.Bar(), WM_COMMAND, command, 0, SMTO_NORMAL, 5000, nullptr);
     EXPECT_TRUE(IsWindow(run.Bar()));
-    EXPECT_EQ(1, CountWindows(run.ProcessId(), kTitle));
+    EXPECT_EQ(w, FindWindowExW(nullptr, nullptr, L"#32770", kTitle));
+    EXPECT_EQ(nullptr, FindWindowExW(nullptr, w, L"#32770", kTitle));
     PostMessageW(w, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(w); }));
     // A double-click on the bar's face beside the welcome text opens it again.
@@ -272,7 +257,7 @@ TEST_F(ConfigRun, FromAFreshProfileThePluginsPageBuildsTheBar) {
     EXPECT_EQ(1, SendDlgItemMessageW(w, IDC_CFG_TABS, TCM_GETCURSEL, 0, 0));
     ASSERT_TRUE(WaitFor([&] { return Rows(page) == 2; }));  // Probe, System Monitor
     ClickRow(page, 1, L"System Monitor");
-    tv2test::ClickWindow(PageItem(page, IDC_PLG_CHECK));
+    tv2test::ClickWindow(GetDlgItem(page, IDC_PLG_CHECK));
     // Loaded: its six modules under it, Clock, CPU, Disk, Memory, Network, Uptime.
     ASSERT_TRUE(WaitFor([&] { return Rows(page) == 8; }, 8000));
     for (int row : {2, 3}) {
@@ -282,14 +267,14 @@ TEST_F(ConfigRun, FromAFreshProfileThePluginsPageBuildsTheBar) {
     // Clock, after CPU on the bar, moves before it; its own option is set in
     // the package's panel.
     ClickRow(page, 2, L"Clock");
-    tv2test::ClickWindow(PageItem(page, IDC_PLG_EARLIER));
+    tv2test::ClickWindow(GetDlgItem(page, IDC_PLG_EARLIER));
     // The narrow clock comes first.
     EXPECT_TRUE(WaitFor([&] {
         std::vector<RECT> m = tv2test::VisibleModuleRects(run.Bar());
         return m.size() == 2 && m[0].right - m[0].left < m[1].right - m[1].left;
     }));
     HWND edit = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (edit = GetDlgItem(GetWindow(PageItem(page, IDC_PLG_PANEL), GW_CHILD), 106)) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return (edit = GetDlgItem(GetWindow(GetDlgItem(page, IDC_PLG_PANEL), GW_CHILD), 106)) != nullptr; }));
     SetWindowTextW(edit, L"HH:mm");
     ClickOk(w);
     EXPECT_EQ(0u, run.Close());
@@ -328,7 +313,7 @@ TEST_F(ConfigRun, ThePageFollowsFaultsAndNewFilesAndSurvivesFaultyOptions) {
     // told, and the window and the bar go on.
     ClickRow(page, 0, L"Faulty");
     EXPECT_NE(std::wstring::npos, TakeBox(run, L"Tovara2 - Error").find(L"The options of package 'Faulty'"));
-    EXPECT_TRUE(WaitFor([&] { return !GetWindow(PageItem(page, IDC_PLG_PANEL), GW_CHILD); }));
+    EXPECT_TRUE(WaitFor([&] { return !GetWindow(GetDlgItem(page, IDC_PLG_PANEL), GW_CHILD); }));
     EXPECT_TRUE(IsWindow(w));
     ClickOk(w);
     EXPECT_EQ(0u, run.Close());
@@ -351,7 +336,7 @@ TEST_F(ConfigRun, UninstallDeletesTheFileThenTheSettingsAndKeepsThemWhenTheFileS
     // Each package with its module M0: the bracketed name sorts first.
     ASSERT_TRUE(WaitFor([&] { return Rows(page) == 6; }, 8000));
     ClickRow(page, 0, L"Evil");
-    std::wstring info = Text(PageItem(page, IDC_PLG_INFO));
+    std::wstring info = Text(GetDlgItem(page, IDC_PLG_INFO));
     EXPECT_NE(std::wstring::npos, info.find(L"(b)Evil(link=1)")) << tv2test::Narrow(info);
     EXPECT_EQ(std::wstring::npos, info.find(L"[link=1]"));
     struct Case { bool remove; const wchar_t* file; int rowsAfter; } cases[] = {
