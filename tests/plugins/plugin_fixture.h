@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "support/desktop.h"
+
 class PluginSystemTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -22,6 +24,7 @@ protected:
     template <typename F>
     bool PumpUntil(F condition, DWORD timeoutMs = 10000) {
         DWORD start = GetTickCount();
+        timeoutMs = tv2test::Patient(timeoutMs);
         while (!condition()) {
             if (GetTickCount() - start > timeoutMs) return false;
             Pump(10);

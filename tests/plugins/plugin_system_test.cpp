@@ -114,7 +114,7 @@ TEST_F(PluginSystemTest, TenWidthChangesInOneBurstCauseOneLayoutPass) {
     SuspendThread(PluginSys.pluginThread);
     for (UINT i = 0; i < 10; i++) EXPECT_EQ(0u, HostCallback(HC_SET_MODULE_WIDTH, ModuleAt(i), 20 + i, 0));
     ResumeThread(PluginSys.pluginThread);
-    ASSERT_TRUE(PumpUntil([] { return LayoutPassCount() > 0; }));
+    ASSERT_TRUE(PumpUntil([before] { return LayoutPassCount() > before; }));
     Pump(500);
     EXPECT_EQ(1, LayoutPassCount() - before);
     RECT r;

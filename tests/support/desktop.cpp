@@ -22,6 +22,16 @@ BOOL CALLBACK CollectVisibleModule(HWND w, LPARAM lp) {
 }
 }  // namespace
 
+DWORD Patient(DWORD timeoutMs) {
+    static const DWORD factor = [] {
+        wchar_t text[16] = {};
+        DWORD n = GetEnvironmentVariableW(L"TV2_PATIENCE", text, 16);
+        int f = n > 0 && n < 16 ? _wtoi(text) : 1;
+        return static_cast<DWORD>(f > 1 && f <= 100 ? f : 1);
+    }();
+    return timeoutMs > INFINITE / factor ? INFINITE : timeoutMs * factor;
+}
+
 std::vector<RECT> VisibleModuleRects(HWND bar) {
     ModuleRects c = {bar, {}};
     EnumChildWindows(bar, CollectVisibleModule, reinterpret_cast<LPARAM>(&c));

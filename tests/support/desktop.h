@@ -29,10 +29,14 @@ std::wstring OneProfileSettings(const std::wstring& settingLines);
 // The rectangles of the bar's visible module windows (class
 // "Tovara2Module") in the bar's client coordinates, left to right.
 std::vector<RECT> VisibleModuleRects(HWND bar);
+// A time limit stretched by TV2_PATIENCE (a whole factor, default 1), which
+// the 32-bit guest sets: everything there runs on an emulated CPU.
+DWORD Patient(DWORD timeoutMs);
 // Calls check every 10 ms until it returns true or the time is up.
 template <typename F>
 bool WaitFor(F check, DWORD timeoutMs = 3000) {
     DWORD began = GetTickCount();
+    timeoutMs = Patient(timeoutMs);
     for (;;) {
         if (check()) return true;
         if (GetTickCount() - began >= timeoutMs) return false;
