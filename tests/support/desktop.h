@@ -15,6 +15,10 @@ bool RunHostProgram(const std::wstring& path, const std::wstring& arguments, DWO
 // Moves the mouse: SetCursorPos, and under Xvfb also the X pointer (which
 // may follow a moment later), so that the windows under it see the move.
 void MoveMouse(int x, int y);
+// Presses and releases the left button at a point of the screen, or over
+// the middle of w, with real input; twice for a double-click.
+void ClickAt(int x, int y, int clicks = 1);
+void ClickWindow(HWND w, int clicks = 1);
 // A pixel of the screen as shown now.
 COLORREF ScreenPixel(int x, int y);
 // Saves the whole screen as a PNG (ImageMagick's import); false when the
