@@ -1,7 +1,7 @@
 #include "controls/ubb_markup.h"
 
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 
 namespace {
 
@@ -158,4 +158,12 @@ void UbbParse(PtrArray* runs, const WCHAR* markup) {
         remaining -= n;
     }
     DropLink(&ps);
+}
+
+void UbbPlainText(WCHAR* out, const WCHAR* text, int size) {
+    StrCopyN(out, text ? text : L"", size);
+    for (WCHAR* p = out; *p; ++p) {
+        if (*p == L'[') *p = L'(';
+        if (*p == L']') *p = L')';
+    }
 }

@@ -10,8 +10,8 @@
 #include "plugins/fault_handling.h"
 
 #include "controls/markup_msgbox.h"
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "plugins/fault_guard.h"
 #include "plugins/fault_report.h"
 #include "plugins/layout.h"
@@ -20,10 +20,11 @@
 #include "plugins/package_guard.h"
 #include "plugins/plugin_state.h"
 #include "settings/settings_store.h"
+#include "resources/resource_ids.h"
 
 namespace {
 const int kChainLimit = 64;  // a parent/owner chain is never this long
-const WORD kErrorIcon = 32513;
+const WORD kErrorIcon = IDI_TOVARA2_ERROR;
 
 HHOOK g_filter;       // PluginThread only
 LONG g_openReports;   // reports on screen, nested ones included

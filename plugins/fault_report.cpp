@@ -1,8 +1,8 @@
 // The exception table and the report text of a module fault.
 #include "plugins/fault_report.h"
 
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "controls/ubb_markup.h"
+#include "core/runtime/memory.h"
 
 namespace {
 
@@ -66,11 +66,22 @@ const FaultEntry& FaultLookup(DWORD code) {
 #define REPORT_HELP                                                                                         \
     L"You can help us track down the cause of the problem by [link=" FAULT_REPORT_LINK                       \
     L"]submitting[/link] this problem to the developers."
+#define REPORT_DETAILS L"\n\n[u]Code:[/u] 0x%.8X\n[u]Type:[/u] %s\n[u]Description:[/u] %s\n\n" REPORT_HELP
 
 const WCHAR kReportFormat[] =
     L"The module '%s' of package '%s' (%s) caused the following exception and has been deactivated. You can "
-    L"reactivate it in the configuration screen.\n\n[u]Code:[/u] 0x%.8X\n[u]Type:[/u] %s\n[u]Description:[/u] "
-    L"%s\n\n" REPORT_HELP;
+    L"reactivate it in the configuration screen." REPORT_DETAILS;
+
+const WCHAR kOptionsFormat[] =
+    L"The options of package '%s' (%s) caused the following exception and have been closed." REPORT_DETAILS;
+
+const WCHAR kPackageFaultFormat[] =
+    L"The package '%s' (%s) caused the following exception in %s and has been unloaded. It is loaded again at "
+    L"the next start if you load it in the configuration screen." REPORT_DETAILS;
+
+const WCHAR kPackageHangFormat[] =
+    L"The package '%s' (%s) stopped responding in %s and has been unloaded. It is loaded again at the next "
+    L"start if you load it in the configuration screen.\n\n" REPORT_HELP;
 
 // wsprintfW writes at most 1024 characters per call.
 const int kFormatLimit = 1024;
@@ -81,35 +92,14 @@ const WCHAR* FaultShortName(DWORD code) { return FaultLookup(code).name; }
 
 const WCHAR* FaultDescription(DWORD code) { return FaultLookup(code).description; }
 
-namespace {
-// Names come from packages: a long one must not run the text past the
-// formatter's limit, and a bracket in one must not open markup. Each name is
-// cut to a sensible length and brackets shown as parentheses.
-const int kNameMax = 100;
-
-void SafeName(WCHAR* out, const WCHAR* name) {
-    StrCopyN(out, name ? name : L"", kNameMax);
-    for (WCHAR* p = out; *p; ++p) {
-        if (*p == L'[') *p = L'(';
-        if (*p == L']') *p = L')';
-    }
-}
-
-const WCHAR kPackageFaultFormat[] =
-    L"The package '%s' (%s) caused the following exception in %s and has been unloaded. It is loaded again at "
-    L"the next start if you load it in the configuration screen.\n\n[u]Code:[/u] 0x%.8X\n[u]Type:[/u] %s\n"
-    L"[u]Description:[/u] %s\n\n" REPORT_HELP;
-
-const WCHAR kPackageHangFormat[] =
-    L"The package '%s' (%s) stopped responding in %s and has been unloaded. It is loaded again at the next "
-    L"start if you load it in the configuration screen.\n\n" REPORT_HELP;
-}  // namespace
-
 WCHAR* FaultReportText(const WCHAR* moduleName, const WCHAR* packageName, const WCHAR* fileName, DWORD code) {
+    // Names come from packages: a long one must not run the text past the
+    // formatter's limit, and a bracket in one must not open markup. Each name
+    // is cut to a sensible length and brackets shown as parentheses.
+    const int kNameMax = 100;
     WCHAR names[3][kNameMax];
-    SafeName(names[0], moduleName);
-    SafeName(names[1], packageName);
-    SafeName(names[2], fileName);
+    const WCHAR* sources[3] = {moduleName, packageName, fileName};
+    for (int i = 0; i < 3; ++i) UbbPlainText(names[i], sources[i], kNameMax);
     WCHAR* text = static_cast<WCHAR*>(MemAlloc((kFormatLimit + 1) * sizeof(WCHAR)));
     if (!text) return nullptr;
     wsprintfW(text, kReportFormat, names[0], names[1], names[2], code, FaultShortName(code),
@@ -117,18 +107,29 @@ WCHAR* FaultReportText(const WCHAR* moduleName, const WCHAR* packageName, const 
     return text;
 }
 
+WCHAR* FaultOptionsReportText(const WCHAR* packageName, const WCHAR* fileName, DWORD code) {
+    const int kNameMax = 100;
+    WCHAR name[kNameMax], file[kNameMax];
+    UbbPlainText(name, packageName, kNameMax);
+    UbbPlainText(file, fileName, kNameMax);
+    WCHAR* text = static_cast<WCHAR*>(MemAlloc((kFormatLimit + 1) * sizeof(WCHAR)));
+    if (!text) return nullptr;
+    wsprintfW(text, kOptionsFormat, name, file, code, FaultShortName(code), FaultDescription(code));
+    return text;
+}
+
 WCHAR* FaultPackageReportText(const WCHAR* packageName, const WCHAR* fileName, const WCHAR* where, DWORD code,
                               bool hung) {
-    WCHAR names[3][kNameMax];
-    SafeName(names[0], packageName);
-    SafeName(names[1], fileName);
-    SafeName(names[2], where);
+    const int kNameMax = 100;
+    WCHAR name[kNameMax], file[kNameMax], call[kNameMax];
+    UbbPlainText(name, packageName, kNameMax);
+    UbbPlainText(file, fileName, kNameMax);
+    UbbPlainText(call, where, kNameMax);
     WCHAR* text = static_cast<WCHAR*>(MemAlloc((kFormatLimit + 1) * sizeof(WCHAR)));
     if (!text) return nullptr;
     if (hung)
-        wsprintfW(text, kPackageHangFormat, names[0], names[1], names[2]);
+        wsprintfW(text, kPackageHangFormat, name, file, call);
     else
-        wsprintfW(text, kPackageFaultFormat, names[0], names[1], names[2], code, FaultShortName(code),
-                  FaultDescription(code));
+        wsprintfW(text, kPackageFaultFormat, name, file, call, code, FaultShortName(code), FaultDescription(code));
     return text;
 }

@@ -15,6 +15,10 @@ const WCHAR* FaultDescription(DWORD code);
 // (MemFree). Null names are shown empty.
 WCHAR* FaultReportText(const WCHAR* moduleName, const WCHAR* packageName, const WCHAR* fileName, DWORD code);
 
+// The report of a package whose options (the windows it made in the
+// configuration window's options panel) faulted; heap text as above.
+WCHAR* FaultOptionsReportText(const WCHAR* packageName, const WCHAR* fileName, DWORD code);
+
 // The report of a package that faulted (or, with hung, stopped responding)
 // in its entry point or one of its modules; where says in which call.
 WCHAR* FaultPackageReportText(const WCHAR* packageName, const WCHAR* fileName, const WCHAR* where, DWORD code,

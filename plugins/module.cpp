@@ -1,9 +1,8 @@
 #include "plugins/module.h"
 
-#include "core/app_state.h"
-#include "core/bar_window.h"
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "plugins/fault_handling.h"
 #include "plugins/layout.h"
 #include "plugins/order.h"
@@ -23,7 +22,12 @@ bool ActivatedPath(const ModuleRecord* record, WCHAR* path, int size) {
 }
 
 void PostWelcome(WPARAM noModulesLeft) {
-    if (PluginSys.bar) PostMessageW(PluginSys.bar, BARM_SHOWWELCOME, noModulesLeft, 0);
+    if (PluginSys.host.showWelcome) PluginSys.host.showWelcome(noModulesLeft != 0);
+}
+
+// The host lists the modules (the configuration window's Plugins page).
+void TellHostModulesChanged() {
+    if (PluginSys.host.packagesChanged) PluginSys.host.packagesChanged();
 }
 
 UINT_PTR Register(const ModuleRegistration* request) {
@@ -37,6 +41,7 @@ UINT_PTR Register(const ModuleRegistration* request) {
     }
     ModuleApplyActivated(r);
     *request->result = r;
+    TellHostModulesChanged();
     return MODULE_OK;
 }
 
@@ -254,6 +259,7 @@ UINT_PTR WINAPI ModuleRequestHandler(UINT code, UINT_PTR parameter) {
             PtrArrayRemove(PluginSys.modules.items, r);
         }
         ModuleDestroy(r);
+        TellHostModulesChanged();
         return MODULE_OK;
     case PT_ACTIVATE_MODULE:
         return Activate(r);

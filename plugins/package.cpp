@@ -1,8 +1,8 @@
 #include "plugins/package.h"
 
-#include "core/memory.h"
-#include "core/res_string.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/res_string.h"
+#include "core/runtime/wstr.h"
 #include "plugins/host_callback.h"
 #include "plugins/module.h"
 #include "plugins/package_guard.h"
@@ -10,19 +10,14 @@
 #include "settings/settings_store.h"
 
 namespace {
-const WCHAR kConfigMutex[] = L"Tovara2ConfigWindow";
-
 int CompareByFileName(const void* a, const void* b) {
     return lstrcmpW(static_cast<const PackageRecord*>(a)->fileName, static_cast<const PackageRecord*>(b)->fileName);
 }
 
-// The configuration window holds its mutex while open; its Plugins page
-// then lists the packages again.
-void RefillPluginsPageIfOpen() {
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, kConfigMutex);
-    if (!mutex) return;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) ReleaseMutex(mutex);
-    CloseHandle(mutex);
+// The host shows the package list (the configuration window's Plugins
+// page); it is told, and refills on its own thread.
+void TellHostPackagesChanged() {
+    if (PluginSys.host.packagesChanged) PluginSys.host.packagesChanged();
 }
 
 // Builds fileName + "/" + key ("_loaded", "_info_failed").
@@ -185,9 +180,11 @@ int PackageSaveSettings(PackageRecord* record) {
 
 int PackageShowOptions(PackageRecord* record, HWND panel, ModuleRecord* module) {
     if (!record || !record->module) return 2;
-    PackageCallEntry(record, PKG_SHOW_OPTIONS, reinterpret_cast<UINT_PTR>(module), reinterpret_cast<UINT_PTR>(panel),
-                     nullptr);
-    return 0;
+    // 4: its code faulted there (and the package has failed).
+    return PackageCallEntry(record, PKG_SHOW_OPTIONS, reinterpret_cast<UINT_PTR>(module),
+                            reinterpret_cast<UINT_PTR>(panel), nullptr)
+               ? 0
+               : 4;
 }
 
 int PackageHideOptions(PackageRecord* record, ModuleRecord* module) {
@@ -323,7 +320,7 @@ UINT_PTR WINAPI PackageRequestHandler(UINT code, UINT_PTR parameter) {
             PtrArrayAddSorted(PluginSys.packages.items, r, CompareByFileName);
         }
         PackageApplyLoaded(r);
-        RefillPluginsPageIfOpen();
+        TellHostPackagesChanged();
         return reinterpret_cast<UINT_PTR>(r);
     }
     if (code < FW_REMOVE_PACKAGE || code > FW_SAVE_SETTINGS) return 0;
@@ -339,7 +336,7 @@ UINT_PTR WINAPI PackageRequestHandler(UINT code, UINT_PTR parameter) {
         if (PackageIsLoaded(r)) PackageRequestHandler(FW_UNLOAD_PACKAGE, parameter);
         RemoveFromList(r);
         PackageDestroy(r);
-        RefillPluginsPageIfOpen();
+        TellHostPackagesChanged();
         break;
     case FW_LOAD_PACKAGE:
         if (!PackageIsLoaded(r) && PackageLoadLibrary(r) == 0) PackageRequestHandler(FW_INIT_PACKAGE, parameter);

@@ -1,8 +1,8 @@
 // Guarded calls into package code, and what a failed package costs.
 #include "plugins/package_guard.h"
 
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "plugins/fault_guard.h"
 #include "plugins/fault_handling.h"
 #include "plugins/fault_report.h"

@@ -2,8 +2,8 @@
 // and modules, and the settings listener that applies _loaded and _activated.
 #include "plugins/plugin_system.h"
 
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"
 #include "plugins/order.h"
@@ -99,6 +99,22 @@ bool ListContains(LockedList& list, const void* item) {
     return false;
 }
 
+void PluginsVisit(PluginVisitor visit, void* context) {
+    if (!PluginSys.started) return;
+    {
+        ListLock lock(PluginSys.packages);
+        for (UINT i = 0; i < PtrArrayCount(PluginSys.packages.items); i++)
+            visit(context, static_cast<PackageRecord*>(PtrArrayGet(PluginSys.packages.items, i)), nullptr);
+    }
+    // A module's package outlives it: packages unregister their modules
+    // before they leave the list.
+    ListLock lock(PluginSys.modules);
+    for (UINT i = 0; i < PtrArrayCount(PluginSys.modules.items); i++) {
+        ModuleRecord* m = static_cast<ModuleRecord*>(PtrArrayGet(PluginSys.modules.items, i));
+        visit(context, m->package, m);
+    }
+}
+
 void PluginProfileLoad() {
     if (!PluginSys.started) return;
     LayoutRereadAlignmentAndStyle();
@@ -145,11 +161,12 @@ void PluginProfileSave() {
     LayoutStoreAlignmentAndStyle();
 }
 
-bool PluginSystemStart(HWND bar) {
+bool PluginSystemStart(const PluginHost* host) {
     if (PluginSys.started) return true;
     if (!CreateDirectoryW(L"Plugins\\", nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
 
-    PluginSys.bar = bar;
+    PluginSys.host = *host;
+    PluginSys.bar = host->window;
     ListInit(PluginSys.packages);
     ListInit(PluginSys.modules);
     ListInit(PluginSys.order);

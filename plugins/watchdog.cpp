@@ -10,8 +10,7 @@
 // regardless only after a few seconds more.
 #include "plugins/watchdog.h"
 
-#include "core/bar_window.h"
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "plugins/fault_handling.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"
@@ -153,8 +152,7 @@ void Check(ThreadWatch* watch, bool pluginThread, int* unsafeChecks) {
     else
         ReplaceFolderWatcher(hang);
     if (first) PackageCompleteFailure(hang.package, hang.what, hang.inModule ? hang.module : nullptr, 0, true);
-    if (pluginThread && PluginSys.windowCount == 0 && PluginSys.bar)
-        PostMessageW(PluginSys.bar, BARM_SHOWWELCOME, 1, 0);
+    if (pluginThread && PluginSys.windowCount == 0 && PluginSys.host.showWelcome) PluginSys.host.showWelcome(true);
 }
 }  // namespace
 

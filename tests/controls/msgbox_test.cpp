@@ -15,8 +15,9 @@
 #include "controls/dialog_header.h"
 #include "controls/markup_msgbox.h"
 #include "controls/ubb_control.h"
-#include "core/app_state.h"
-#include "core/memory.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/memory.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ TEST_F(MsgBox, FaultReportBoxShowsItsPartsInPlaceAndEndsWithOk) {
     EXPECT_EQ(L"UBBControl", s.parts[203].className);
     EXPECT_EQ(L"OK", s.parts[IDOK].text);
     EXPECT_TRUE(s.parts[IDOK].style & BS_DEFPUSHBUTTON);
-    EXPECT_EQ(LoadIconW(AppInstance, MAKEINTRESOURCEW(32513)), s.icon);
+    EXPECT_EQ(LoadIconW(AppInstance, MAKEINTRESOURCEW(IDI_TOVARA2_ERROR)), s.icon);
     EXPECT_NE(nullptr, s.icon);
 
     // 400 wide; the body fills 384 of it; the button 27 pixels above the bottom.
@@ -198,7 +199,7 @@ TEST_F(MsgBox, TypeChoosesTheSystemIconUnlessAnIconIsGiven) {
     }
     INT_PTR r = 0;
     Seen own = Show(L"Body", L"Sub", L"Own icon box", MMB_WARNING, 32512, Dismiss::Ok, &r);
-    EXPECT_EQ(LoadIconW(AppInstance, MAKEINTRESOURCEW(32512)), own.icon);
+    EXPECT_EQ(LoadIconW(AppInstance, MAKEINTRESOURCEW(IDI_TOVARA2)), own.icon);
     Seen missing = Show(L"Body", L"Sub", L"Missing icon box", MMB_WARNING, 999, Dismiss::Ok, &r);
     EXPECT_TRUE(missing.found);
     EXPECT_EQ(nullptr, missing.icon);

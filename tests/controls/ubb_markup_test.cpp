@@ -3,7 +3,7 @@
 #include <string>
 
 #include "controls/ubb_markup.h"
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/ubb_control.h"
-#include "core/skin.h"
+#include "core/runtime/skin.h"
 #include "ubb_test_window.h"
 
 // Shows a window of sample markup for a few seconds so that a screenshot can

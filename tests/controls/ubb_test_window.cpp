@@ -2,7 +2,7 @@
 
 #include "controls/controls.h"
 #include "controls/ubb_control.h"
-#include "core/app_state.h"
+#include "core/runtime/app_state.h"
 
 namespace {
 LRESULT CALLBACK ParentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
@@ -12,6 +12,7 @@ LRESULT CALLBACK ParentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
             p->commands.push_back({wp, lp});
             return 0;
         case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
             p->ctlColorCount++;
             SetTextColor(reinterpret_cast<HDC>(wp), p->textColor);
             SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
@@ -25,7 +26,7 @@ void UbbEnsureRegistered() {
     static bool done = false;
     if (done) return;
     AppInstance = GetModuleHandleW(nullptr);
-    UBBControlRegister();
+    ControlsRegister();
     WNDCLASSW wc = {};
     wc.lpfnWndProc = ParentProc;
     wc.hInstance = AppInstance;
@@ -66,8 +67,8 @@ UbbTestParent::~UbbTestParent() {
 }
 
 HWND UbbTestParent::Add(const wchar_t* markup, int x, int y, int width, int height, DWORD style, DWORD exStyle,
-                        int id) {
-    HWND c = CreateWindowExW(exStyle, UBB_CLASS_NAME, markup, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                        int id, const wchar_t* className) {
+    HWND c = CreateWindowExW(exStyle, className, markup, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
                              hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
     UpdateWindow(c);
     return c;

@@ -5,7 +5,7 @@
 
 #include "controls/ubb_control.h"
 #include "controls/ubb_fonts.h"
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "ubb_test_window.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/bar_behaviours.h"
+#include "core/bar/bar_behaviours.h"
 
 namespace {
 // Feeds a text to one word's matcher; the number of completions.

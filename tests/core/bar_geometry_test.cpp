@@ -2,8 +2,8 @@
 // popups beside the bar, and the opacity mapping.
 #include <gtest/gtest.h>
 
-#include "core/bar_geometry.h"
-#include "core/bar_window.h"
+#include "core/bar/bar_geometry.h"
+#include "core/bar/bar_window.h"
 
 namespace {
 RECT R(int l, int t, int r, int b) {

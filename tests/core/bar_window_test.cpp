@@ -6,9 +6,10 @@
 
 #include <string>
 
-#include "core/app_state.h"
-#include "core/bar_behaviours.h"
-#include "core/bar_window.h"
+#include "core/runtime/app_state.h"
+#include "core/bar/bar_behaviours.h"
+#include "core/bar/bar_window.h"
+#include "core/bar/monitors.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -109,7 +110,7 @@ protected:
 
         AppInstance = GetModuleHandleW(nullptr);
         if (!MonitorList) MonitorList = PtrArrayCreate();
-        BarCollapsed = 1;
+        Bar.collapsed = 1;
         OsVersion.dwOSVersionInfoSize = sizeof(OsVersion);
         GetVersionExW(&OsVersion);
         AppSetLayeredWindowAttributes = reinterpret_cast<SetLayeredWindowAttributesFn>(
@@ -170,12 +171,12 @@ TEST_F(BarWindow, WritingAHostKeyDocksTheBarAtOnce) {
 }
 
 TEST_F(BarWindow, AutohideReservesABandAndCollapsesToIt) {
-    BarCollapsed = 1;
+    Bar.collapsed = 1;
     ASSERT_EQ(0, SettingsSetBool(L"_autohide", 1));
     RECT r = BarRect();
     EXPECT_EQ(monitor_.top, r.top);
     EXPECT_EQ(4, r.bottom - r.top);
-    BarCollapsed = 0;
+    Bar.collapsed = 0;
     BarReposition();
     EXPECT_EQ(28, BarRect().bottom - BarRect().top);
     ASSERT_EQ(0, SettingsSetBool(L"_autohide", 0));

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/ptr_array.h"
+#include "core/runtime/ptr_array.h"
 
 namespace {
 int CompareInts(const void* a, const void* b) {

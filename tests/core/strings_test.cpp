@@ -5,35 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "core/res_string.h"
+#include "core/runtime/res_string.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
 // The ids every language carries; anything else must be absent.
 std::vector<UINT> KnownIds() {
-    std::vector<UINT> ids;
-    auto range = [&ids](UINT a, UINT b) {
-        for (UINT i = a; i <= b; i++) ids.push_back(i);
-    };
-    range(1, 6);
-    range(10, 12);
-    range(14, 16);
-    range(30, 33);
-    range(50, 50);
-    range(100, 107);
-    range(111, 113);
-    range(120, 125);
-    range(130, 135);
-    range(140, 144);
-    range(150, 151);
-    range(160, 163);
-    range(170, 173);
-    range(180, 185);
-    range(200, 204);
-    range(210, 212);
-    range(220, 226);
-    range(230, 231);
-    return ids;
+#define TV2_ID(name) name,
+    return {TV2_STRING_IDS(TV2_ID)};
+#undef TV2_ID
 }
 
 const WORD kLanguages[] = {1033, 1043, 1031};
@@ -91,7 +72,7 @@ SIZE BitmapSize(HBITMAP bmp) {
 
 TEST(StringTables, EveryKnownIdIsPresentInAllThreeLanguages) {
     std::vector<UINT> ids = KnownIds();
-    ASSERT_EQ(78u, ids.size());
+    ASSERT_EQ(92u, ids.size());
     for (WORD lang : kLanguages)
         for (UINT id : ids) EXPECT_FALSE(Load(id, lang).empty()) << "id " << id << " lang " << lang;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/desktop.h"
 #include "support/program_run.h"
 
 using tv2test::BuiltPackage;
@@ -78,6 +79,7 @@ std::wstring ModuleText(HWND w) {
 // Waits until six visible module windows are laid out on the bar.
 std::vector<HWND> WaitForModules(HWND bar, DWORD timeoutMs = 15000) {
     DWORD began = GetTickCount();
+    timeoutMs = tv2test::Patient(timeoutMs);
     std::vector<HWND> w;
     while (GetTickCount() - began < timeoutMs) {
         w = ModuleWindows(bar);
@@ -104,6 +106,7 @@ std::vector<HWND> StartWithSysMon(ProgramRun& run) {
 // Waits until a module's text is a reading rather than the placeholder.
 std::wstring WaitForReading(HWND w, DWORD timeoutMs = 8000) {
     DWORD began = GetTickCount();
+    timeoutMs = tv2test::Patient(timeoutMs);
     std::wstring text;
     do {
         text = ModuleText(w);
@@ -182,6 +185,7 @@ int RedPixels(HWND w) {
 
 HWND WaitForPopup(DWORD pid, DWORD timeoutMs = 5000) {
     DWORD began = GetTickCount();
+    timeoutMs = tv2test::Patient(timeoutMs);
     do {
         HWND popup = tv2test::FindProcessWindow(pid, L"SysMonPopup");
         if (popup && IsWindowVisible(popup)) return popup;

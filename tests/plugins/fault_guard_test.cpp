@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "plugins/fault_guard.h"
 
 namespace {
@@ -37,7 +37,18 @@ Outcome Guarded(FaultGuardProc proc, void* context = nullptr) {
     return o;
 }
 
+#ifndef _WIN64
+void* ExceptionChainHead() {
+    void* head;
+    __asm__ __volatile__("movl %%fs:0, %0" : "=r"(head));
+    return head;
+}
+#endif
+
 TEST(FaultGuard, NormalReturnRunsTheCallOnceAndReportsSuccess) {
+#ifndef _WIN64
+    void* head = ExceptionChainHead();
+#endif
     int calls = 0;
     FaultInfo info = {0x1234, nullptr};
     EXPECT_TRUE(FaultGuardCall(CountCall, &calls, &info));
@@ -45,6 +56,13 @@ TEST(FaultGuard, NormalReturnRunsTheCallOnceAndReportsSuccess) {
     EXPECT_EQ(0x1234u, info.code);  // untouched on success
     EXPECT_TRUE(FaultGuardCall(CountCall, &calls, nullptr));
     EXPECT_EQ(2, calls);
+#ifndef _WIN64
+    // The guard's frame leaves the thread's exception chain with the call,
+    // whether it returned or faulted.
+    EXPECT_EQ(head, ExceptionChainHead());
+    FaultGuardCall(DivideByZero, nullptr, nullptr);
+    EXPECT_EQ(head, ExceptionChainHead());
+#endif
 }
 
 TEST(FaultGuard, StopsHardwareFaultsWithTheirCodeAndAddress) {
@@ -252,17 +270,16 @@ LONG WINAPI CountUnhandled(EXCEPTION_POINTERS* p) {
     ExitThread(0);
 }
 
+DWORD WINAPI FaultWithoutGuard(void*) {
+    DivideByZero(nullptr);
+    return 1;
+}
+
 TEST(FaultGuard, AFaultOutsideEveryGuardIsNotSwallowed) {
     int calls = 0;
     FaultGuardCall(CountCall, &calls, nullptr);  // the handler is installed
     LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(CountUnhandled);
-    HANDLE t = CreateThread(
-        nullptr, 0,
-        [](void*) -> DWORD {
-            DivideByZero(nullptr);
-            return 1;
-        },
-        nullptr, 0, nullptr);
+    HANDLE t = CreateThread(nullptr, 0, FaultWithoutGuard, nullptr, 0, nullptr);
     WaitForSingleObject(t, 30000);
     DWORD code = 0;
     GetExitCodeThread(t, &code);

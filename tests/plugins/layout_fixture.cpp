@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "plugins/module.h"
 #include "plugins/order.h"
 #include "plugins/plugin_state.h"
@@ -11,15 +11,13 @@
 
 void WidthsBarTest::SetUp() {
     PluginSystemTest::SetUp();
-    savedBar_ = Bar;
-    Bar.window = bar_;
-    Bar.position = BAR_TOP;
+    barAtBottom = false;
     AddPackage(L"widths.dll");
 }
 
 void WidthsBarTest::TearDown() {
     PluginSystemTest::TearDown();
-    Bar = savedBar_;
+    barAtBottom = false;
 }
 
 bool WidthsBarTest::StartWidths(const wchar_t* alignment, const wchar_t* style, const wchar_t* order) {

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/bar_window.h"
 #include "plugins/plugin_fixture.h"
 
 struct ModuleRecord;
@@ -27,6 +26,4 @@ protected:
     ModuleRecord* Module(const wchar_t* name) const;
     std::wstring StoredOrder();
     void ResizeBar(int width);
-
-    BarState savedBar_ = {};
 };

@@ -114,7 +114,7 @@ TEST_F(LayoutTest, ModulesStandFiveBelowTheAreaTopSixteenHighAtEitherEdge) {
     EXPECT_EQ((std::vector<int>{5, 5, 5}), tops);
     EXPECT_EQ((std::vector<int>{16, 16, 16}), heights);
 
-    Bar.position = BAR_BOTTOM;  // the area's top moves down by 2
+    barAtBottom = true;  // the area's top moves down by 2
     SettingsSetString(L"_alignment", L"right");
     ASSERT_TRUE(WaitForLefts(Xs{783, 829, 895}));
     tops.clear();

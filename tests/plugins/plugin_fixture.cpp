@@ -1,6 +1,6 @@
 #include "plugins/plugin_fixture.h"
 
-#include "core/app_state.h"
+#include "core/runtime/app_state.h"
 #include "plugins/plugin_system.h"
 #include "settings/settings_store.h"
 #include "support/program_run.h"
@@ -73,8 +73,22 @@ std::wstring PluginSystemTest::LogOf(const wchar_t* fileName) const {
     return folder_ + L"\\Plugins\\" + fileName + L".log";
 }
 
+bool PluginSystemTest::barAtBottom = false;
+
+namespace {
+HWND g_testBar;
+void TestModuleArea(RECT* area) {
+    GetClientRect(g_testBar, area);
+    if (PluginSystemTest::barAtBottom) area->top += 2; else area->bottom = 26;
+}
+void TestFitPopup(RECT*) {}
+void TestShowWelcome(bool) {}
+}  // namespace
+
 bool PluginSystemTest::Start() {
-    started_ = PluginSystemStart(bar_);
+    g_testBar = bar_;
+    PluginHost host = {bar_, TestModuleArea, TestFitPopup, TestShowWelcome, nullptr};
+    started_ = PluginSystemStart(&host);
     return started_;
 }
 

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "support/desktop.h"
+
 class PluginSystemTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -22,6 +24,7 @@ protected:
     template <typename F>
     bool PumpUntil(F condition, DWORD timeoutMs = 10000) {
         DWORD start = GetTickCount();
+        timeoutMs = tv2test::Patient(timeoutMs);
         while (!condition()) {
             if (GetTickCount() - start > timeoutMs) return false;
             Pump(10);
@@ -36,4 +39,9 @@ protected:
     std::wstring oldFolder_;
     HWND bar_ = nullptr;
     bool started_ = false;
+
+public:
+    // The test host: module area of bar_ with its raised edge at the bottom
+    // (top edge) or at the top (barAtBottom), popups left where they are.
+    static bool barAtBottom;
 };

@@ -1,7 +1,7 @@
 // The plug-in system running inside the test program, driven through the
 // settings store as the configuration pages and profile switches drive it.
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "plugins/host_callback.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"
@@ -114,7 +114,7 @@ TEST_F(PluginSystemTest, TenWidthChangesInOneBurstCauseOneLayoutPass) {
     SuspendThread(PluginSys.pluginThread);
     for (UINT i = 0; i < 10; i++) EXPECT_EQ(0u, HostCallback(HC_SET_MODULE_WIDTH, ModuleAt(i), 20 + i, 0));
     ResumeThread(PluginSys.pluginThread);
-    ASSERT_TRUE(PumpUntil([] { return LayoutPassCount() > 0; }));
+    ASSERT_TRUE(PumpUntil([before] { return LayoutPassCount() > before; }));
     Pump(500);
     EXPECT_EQ(1, LayoutPassCount() - before);
     RECT r;

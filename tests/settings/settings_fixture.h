@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "settings/settings_store.h"
 #include "settings_scratch.h"
 

@@ -247,3 +247,33 @@ TEST_F(StoreTest, CloseDropsTheListeners) {
     SettingsSetNumber(L"x", 1);
     EXPECT_TRUE(g_heard.empty());
 }
+
+// The configuration window adds and removes its listener on every open and
+// close while the plug-in threads write settings.
+volatile LONG g_calls;
+void CountingListener(UINT, const WCHAR*) { InterlockedIncrement(&g_calls); }
+
+TEST_F(StoreTest, ListenersComeAndGoWhileAnotherThreadWrites) {
+    g_calls = 0;
+    g_order.clear();
+    SettingsAddListener(CountingListener);
+    volatile LONG stop = 0;
+    HANDLE writer = CreateThread(nullptr, 0, [](void* p) -> DWORD {
+        for (UINT i = 0; !*static_cast<volatile LONG*>(p); i++) SettingsSetNumber(L"pkg.dll/n", i);
+        return 0;
+    }, const_cast<LONG*>(&stop), 0, nullptr);
+    for (int i = 0; i < 2000 || g_calls < 2000; i++) {
+        SettingsAddListener(FirstListener);
+        SettingsAddListener(SecondListener);
+        SettingsRemoveListener(FirstListener);
+        SettingsRemoveListener(SecondListener);
+    }
+    InterlockedExchange(&stop, 1);
+    WaitForSingleObject(writer, INFINITE);
+    CloseHandle(writer);
+    // The listener that stayed put heard every write, none twice.
+    DWORD n = 0;
+    ASSERT_EQ(0, SettingsGetNumber(L"pkg.dll/n", &n));
+    EXPECT_EQ(static_cast<LONG>(n + 1), g_calls);
+    SettingsRemoveListener(CountingListener);
+}

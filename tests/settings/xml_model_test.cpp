@@ -1,7 +1,7 @@
 // Operations on trees: making, linking, finding, walking and freeing nodes.
 #include "xml_test_util.h"
 
-#include "core/wstr.h"
+#include "core/runtime/wstr.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "settings/xml.h"
 
 class XmlTest : public ::testing::Test {

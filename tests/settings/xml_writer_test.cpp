@@ -1,7 +1,7 @@
 // The writer's exact bytes, and what survives a write followed by a read.
 #include "xml_test_util.h"
 
-#include "core/wstr.h"
+#include "core/runtime/wstr.h"
 
 namespace {
 

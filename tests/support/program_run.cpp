@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "support/desktop.h"
+
 namespace tv2test {
 namespace {
 std::wstring Widen(const char* s) {
@@ -175,6 +177,7 @@ bool ProgramRun::Launch(const std::wstring& workingDir) {
 bool ProgramRun::Start(const std::wstring& workingDir, DWORD timeoutMs) {
     if (!Launch(workingDir)) return false;
     DWORD began = startMs_;
+    timeoutMs = Patient(timeoutMs);
     while (GetTickCount() - began < timeoutMs) {
         bar_ = FindProcessWindow(pi_.dwProcessId, L"Tovara2 Main Window");
         if (bar_ && IsWindowVisible(bar_)) {
@@ -188,7 +191,7 @@ bool ProgramRun::Start(const std::wstring& workingDir, DWORD timeoutMs) {
 
 DWORD ProgramRun::WaitExit(DWORD timeoutMs) {
     if (!pi_.hProcess) return kTimedOut;
-    if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(pi_.hProcess, Patient(timeoutMs)) != WAIT_OBJECT_0) {
         TerminateProcess(pi_.hProcess, 1);
         WaitForSingleObject(pi_.hProcess, 5000);
         return kTimedOut;
@@ -212,6 +215,7 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* className, const wchar_t* title
 
 std::wstring TakeMessageBox(DWORD pid, DWORD timeoutMs, std::wstring* caption) {
     DWORD began = GetTickCount();
+    timeoutMs = Patient(timeoutMs);
     while (GetTickCount() - began < timeoutMs) {
         HWND box = FindProcessWindow(pid, L"#32770");
         if (box) {

@@ -1,5 +1,7 @@
 #include "fake_host.h"
 
+#include "controls/controls.h"
+
 FakeHost* FakeHost::current = nullptr;
 
 namespace {
@@ -56,6 +58,7 @@ LRESULT CALLBACK BarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void RegisterClasses() {
+    ControlsRegister();  // the host's controls, as start-up registers them
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = BarProc;

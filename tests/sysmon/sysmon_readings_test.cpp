@@ -123,7 +123,9 @@ TEST_F(SysMonTest, WidthsFitTheContentAndAreSentOnlyWhenTheyChange) {
     for (auto& m : host_->modules) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(m->descriptor.name)));
         int width = host_->LastWidth(m.get());
-        ASSERT_GT(width, 0) << "no width was set";
+        // None sent: the content fits the width it registered with (the
+        // clock does at some times of day).
+        if (width < 0) width = m->descriptor.width;
         RECT rc;
         GetClientRect(m->window, &rc);
         EXPECT_EQ(width, rc.right);

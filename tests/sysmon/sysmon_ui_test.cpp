@@ -130,6 +130,18 @@ TEST_F(SysMonTest, OptionChangesAreWrittenAtOnceAndReachTheModule) {
     SetWindowTextW(interval, L"7");
     ASSERT_NE(nullptr, host_->Get(Key(L"Clock", L"interval")));
     EXPECT_EQ(7, host_->Get(Key(L"Clock", L"interval"))->number);
+    // The slider beside it follows the number and writes it through the box.
+    HWND slider = FindWindowExW(container, nullptr, TV2SLIDER_CLASS_NAME, nullptr);
+    EXPECT_EQ(7, SendMessageW(slider, SLM_GETPOS, 0, 0));
+    SendMessageW(slider, SLM_SETPOS, 30, 1);
+    Pump(20);
+    EXPECT_EQ(30, host_->Get(Key(L"Clock", L"interval"))->number);
+    // The defaults button writes the defaults and builds the page anew.
+    SendMessageW(FindWindowExW(container, nullptr, FANCYBUTTON_CLASS_NAME, nullptr), WM_KEYUP, VK_SPACE, 0);
+    Pump(20);
+    EXPECT_EQ(L"HH:mm:ss", host_->Get(Key(L"Clock", L"time_format"))->text);
+    EXPECT_EQ(1, host_->Get(Key(L"Clock", L"interval"))->number);
+    EXPECT_FALSE(IsWindow(container));
     Call(PKG_HIDE_OPTIONS, reinterpret_cast<UINT_PTR>(host_->Find(L"Clock")), 0);
 
     // Colours are picked from a list; a pick is written as its RGB value.
