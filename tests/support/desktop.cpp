@@ -52,6 +52,10 @@ bool RunHostProgram(const std::wstring& path, const std::wstring& arguments, DWO
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    // For a Unix program Wine may leave stray values in the process
+    // information: closing them would close a handle of ours (our standard
+    // output, or the program under test). Only a real process is touched.
+    if (!pi.dwProcessId || GetProcessId(pi.hProcess) != pi.dwProcessId) return true;
     DWORD code = 1;
     if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hProcess);
