@@ -159,8 +159,13 @@ void FaultHandle(HWND window, DWORD code) {
 }
 
 void FaultGuardedDispatch(MSG* message) {
+    // A window a module made (a child, a popup) runs the module's code
+    // outside its window procedure: watched as the module's. The module
+    // window itself is watched by its own procedure.
+    HWND moduleWindow = message->hwnd ? FaultModuleWindowOf(message->hwnd) : nullptr;
+    ModuleRecord* r = moduleWindow && moduleWindow != message->hwnd ? ModuleOfWindow(moduleWindow) : nullptr;
     FaultInfo info = {};
-    if (FaultGuardCall(DispatchOne, message, &info)) return;
+    if (PackageGuardedCall(r ? r->package : nullptr, r, message->message, DispatchOne, message, &info)) return;
     FaultHandle(message->hwnd, info.code);
 }
 

@@ -99,7 +99,7 @@ void DescribeCall(UINT what, const WCHAR* moduleName, WCHAR* out) {
         if (what >= PKG_GET_INFO && what <= PKG_HIDE_OPTIONS)
             lstrcpyW(out, kEntryNames[what - PKG_GET_INFO]);
         else
-            wsprintfW(out, L"message %u", what);
+            wsprintfW(out, L"message 0x%04X of a window of it", what);
         return;
     }
     WCHAR name[40];
@@ -110,6 +110,30 @@ void DescribeCall(UINT what, const WCHAR* moduleName, WCHAR* out) {
         wsprintfW(out, L"message 0x%04X of module '%s'", what, name);
 }
 
+void DispatchOne(void* context) {
+    MSG* m = static_cast<MSG*>(context);
+    TranslateMessage(m);
+    DispatchMessageW(m);
+}
+
+// The listed package whose library holds address, or null.
+PackageRecord* PackageOfAddress(DWORD_PTR address) {
+    PtrArray* packages = ListSnapshot(PluginSys.packages);
+    PackageRecord* found = nullptr;
+    for (UINT i = 0; i < PtrArrayCount(packages) && !found; i++) {
+        PackageRecord* p = static_cast<PackageRecord*>(PtrArrayGet(packages, i));
+        BYTE* base = reinterpret_cast<BYTE*>(p->module);
+        if (!base) continue;
+        IMAGE_NT_HEADERS* nt =
+            reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        if (address >= reinterpret_cast<DWORD_PTR>(base) &&
+            address < reinterpret_cast<DWORD_PTR>(base) + nt->OptionalHeader.SizeOfImage)
+            found = p;
+    }
+    PtrArrayDestroy(packages);
+    return found;
+}
+
 void WriteNotLoaded(const WCHAR* fileName) {
     if (!fileName) return;
     WCHAR* path = static_cast<WCHAR*>(MemAlloc((StrLen(fileName) + 10) * sizeof(WCHAR)));
@@ -118,6 +142,21 @@ void WriteNotLoaded(const WCHAR* fileName) {
     MemFree(path);
 }
 }  // namespace
+
+bool PackageGuardedCall(PackageRecord* package, const ModuleRecord* module, UINT what, FaultGuardProc proc,
+                        void* context, FaultInfo* info) {
+    WatchedCall watched(package, module, what);
+    return FaultGuardCall(proc, context, info);
+}
+
+void PackageDispatchGuarded(MSG* message) {
+    PackageRecord* owner =
+        message->hwnd ? PackageOfAddress(static_cast<DWORD_PTR>(GetWindowLongPtrW(message->hwnd, GWLP_WNDPROC)))
+                      : nullptr;
+    FaultInfo info = {};
+    if (PackageGuardedCall(owner, nullptr, message->message, DispatchOne, message, &info)) return;
+    if (owner && PackageMarkFailed(owner)) PackageCompleteFailure(owner, message->message, nullptr, info.code, false);
+}
 
 bool PackageHasFailed(const PackageRecord* record) { return record && EntryOf(record)->failed; }
 bool ModuleHasFaulted(const ModuleRecord* record) { return record && EntryOf(record)->faulted; }

@@ -11,6 +11,7 @@
 // on.
 #include <windows.h>
 
+#include "plugins/fault_guard.h"
 #include "plugins/tovara2_sdk.h"
 
 // Calls TV2PackageProc. False when the package cannot be called (not loaded,
@@ -23,6 +24,17 @@ bool PackageCallEntry(PackageRecord* record, UINT message, UINT_PTR arg1, UINT_P
 // caller may be in the middle of creating or destroying the window.
 LRESULT ModuleCallProc(ModuleRecord* record, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                        bool* faulted);
+
+// Runs proc(context) inside the fault guard, watched as a call into package's
+// code (module's, when given; what as in PackageCompleteFailure). For the
+// host's own dispatch of messages to windows packages made.
+bool PackageGuardedCall(PackageRecord* package, const ModuleRecord* module, UINT what, FaultGuardProc proc,
+                        void* context, FaultInfo* info);
+
+// Dispatches a message of the FolderWatcher's queue: windows a package made
+// there (in PKG_INIT, say) run its code. The package is told by the address
+// of the window's procedure; a fault fails it.
+void PackageDispatchGuarded(MSG* message);
 
 bool PackageHasFailed(const PackageRecord* record);
 bool ModuleHasFaulted(const ModuleRecord* record);

@@ -4,6 +4,7 @@
 #include "plugins/layout.h"
 #include "plugins/module.h"
 #include "plugins/package.h"
+#include "plugins/package_guard.h"
 #include "plugins/plugin_state.h"
 
 namespace {
@@ -138,8 +139,7 @@ DWORD WINAPI FolderWatcherMain(void* mailbox) {
                     MailboxDispatch(own, &m);
                 } else {
                     // Windows a package made on this thread during PKG_INIT.
-                    TranslateMessage(&m);
-                    DispatchMessageW(&m);
+                    PackageDispatchGuarded(&m);
                 }
             }
         } else {
