@@ -77,13 +77,13 @@ TEST_F(BarWelcomeRun, ShowsCentredInTheModuleAreaUntilModulesArrive) {
         ASSERT_TRUE(run.Start());
         HWND bar = run.Bar();
         PostMessageW(bar, BARM_SHOWWELCOME, 1, 0);
-        ASSERT_TRUE(tv2test::WaitFor([&] { return GetDlgItem(bar, 100) != nullptr; }));
+        // The window exists before its creation ends and it is shown.
+        ASSERT_TRUE(tv2test::WaitFor([&] { return IsWindowVisible(GetDlgItem(bar, 100)); }));
         HWND welcome = GetDlgItem(bar, 100);
         wchar_t cls[64];
         GetClassNameW(welcome, cls, 64);
         EXPECT_STREQ(L"UBBControl", cls);
         EXPECT_TRUE(GetWindowLongW(welcome, GWL_STYLE) & UBBS_CENTER);
-        EXPECT_TRUE(IsWindowVisible(welcome));
         RECT r = ChildRect(bar, welcome);
         int cx = GetSystemMetrics(SM_CXSCREEN);
         EXPECT_EQ(8, r.left);
