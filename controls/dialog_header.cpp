@@ -1,8 +1,8 @@
 #include "controls/dialog_header.h"
 
 #include "controls/ubb_control.h"
-#include "core/app_state.h"
-#include "core/skin.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/skin.h"
 
 HWND DialogCreateChild(HWND dialog, const WCHAR* className, const WCHAR* text, DWORD style, int id) {
     // Statics are silent towards the dialog: it has nothing to learn from them.

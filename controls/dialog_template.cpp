@@ -1,7 +1,7 @@
 #include "controls/dialog_template.h"
 
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 
 DLGTEMPLATE* DialogTemplateBuild(DWORD style, DWORD exStyle, const WCHAR* caption) {
     int length = caption ? StrLen(caption) : 0;

@@ -4,11 +4,11 @@
 #include "controls/dialog_header.h"
 #include "controls/dialog_template.h"
 #include "controls/ubb_control.h"
-#include "core/app_state.h"
-#include "core/memory.h"
-#include "core/owners.h"
-#include "core/skin.h"
-#include "core/wstr.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/owners.h"
+#include "core/runtime/skin.h"
+#include "core/runtime/wstr.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // built. Each registers a plain window under the final name so that start-up
 // runs its real order; the control's own file replaces its entry here.
 #include "controls/controls.h"
-#include "core/app_state.h"
+#include "core/runtime/app_state.h"
 
 namespace {
 bool RegisterPlain(const WCHAR* name) {

@@ -9,10 +9,10 @@
 #include "controls/ubb_fonts.h"
 #include "controls/ubb_layout.h"
 #include "controls/ubb_markup.h"
-#include "core/app_state.h"
-#include "core/memory.h"
-#include "core/owners.h"
-#include "core/wstr.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/owners.h"
+#include "core/runtime/wstr.h"
 
 namespace {
 

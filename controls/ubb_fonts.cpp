@@ -1,7 +1,7 @@
 #include "controls/ubb_fonts.h"
 
 #include "controls/ubb_markup.h"
-#include "core/wstr.h"
+#include "core/runtime/wstr.h"
 
 namespace {
 

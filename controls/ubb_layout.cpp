@@ -1,7 +1,7 @@
 #include "controls/ubb_layout.h"
 
 #include "controls/ubb_control.h"
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 
 namespace {
 

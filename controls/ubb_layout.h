@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "controls/ubb_markup.h"
-#include "core/ptr_array.h"
+#include "core/runtime/ptr_array.h"
 
 struct UbbFragment {
     WORD kind;      // copied from the run (always a text run)

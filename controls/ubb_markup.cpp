@@ -1,7 +1,7 @@
 #include "controls/ubb_markup.h"
 
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 
 namespace {
 

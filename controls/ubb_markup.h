@@ -3,7 +3,7 @@
 // no windows involved.
 #include <windows.h>
 
-#include "core/ptr_array.h"
+#include "core/runtime/ptr_array.h"
 
 // Style bits of a run or fragment; they also index the control's font cache.
 enum : WORD {

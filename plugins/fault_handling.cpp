@@ -10,18 +10,19 @@
 #include "plugins/fault_handling.h"
 
 #include "controls/markup_msgbox.h"
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "plugins/fault_guard.h"
 #include "plugins/fault_report.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"
 #include "plugins/plugin_state.h"
 #include "settings/settings_store.h"
+#include "resources/resource_ids.h"
 
 namespace {
 const int kChainLimit = 64;  // a parent/owner chain is never this long
-const WORD kErrorIcon = 32513;
+const WORD kErrorIcon = IDI_TOVARA2_ERROR;
 
 HHOOK g_filter;       // PluginThread only
 LONG g_openReports;   // reports on screen, nested ones included

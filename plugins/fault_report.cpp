@@ -1,8 +1,8 @@
 // The exception table and the report text of a module fault.
 #include "plugins/fault_report.h"
 
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 
 namespace {
 

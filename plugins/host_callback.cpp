@@ -1,9 +1,8 @@
 #include "plugins/host_callback.h"
 
-#include "core/bar_window.h"
-#include "core/memory.h"
-#include "core/skin.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/skin.h"
+#include "core/runtime/wstr.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"
 #include "plugins/package.h"
@@ -166,7 +165,7 @@ UINT PlacePopup(void* record, RECT* rect, POINT* point) {
     rect->top = point->y;
     rect->right = point->x + width;
     rect->bottom = point->y + height;
-    BarFitPopupRect(rect);
+    PluginSys.host.fitPopupRect(rect);
     return HC_RESULT_OK;
 }
 }  // namespace

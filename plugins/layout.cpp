@@ -2,8 +2,7 @@
 // them in the bar's border style.
 #include "plugins/layout.h"
 
-#include "core/bar_window.h"
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "plugins/module.h"
 #include "plugins/plugin_state.h"
 #include "plugins/plugin_system.h"
@@ -135,7 +134,7 @@ void LayoutPass() {
     for (UINT i = 0; i < n; i++) total += row[i].width + 6;
 
     RECT area;
-    BarGetModuleArea(&area);
+    PluginSys.host.getModuleArea(&area);
     int x, gap;
     LayoutStartAndGap(g_alignment, g_style, area.right - area.left, total, static_cast<int>(n), &x, &gap);
     x += area.left;

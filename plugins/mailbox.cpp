@@ -1,6 +1,6 @@
 #include "plugins/mailbox.h"
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 
 namespace {
 // Lives on the sender's stack while it waits.

@@ -1,9 +1,8 @@
 #include "plugins/module.h"
 
-#include "core/app_state.h"
-#include "core/bar_window.h"
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "plugins/layout.h"
 #include "plugins/order.h"
 #include "plugins/plugin_state.h"
@@ -21,7 +20,7 @@ bool ActivatedPath(const ModuleRecord* record, WCHAR* path, int size) {
 }
 
 void PostWelcome(WPARAM noModulesLeft) {
-    if (PluginSys.bar) PostMessageW(PluginSys.bar, BARM_SHOWWELCOME, noModulesLeft, 0);
+    if (PluginSys.host.showWelcome) PluginSys.host.showWelcome(noModulesLeft != 0);
 }
 
 UINT_PTR Register(const ModuleRegistration* request) {

@@ -1,6 +1,6 @@
 // The Tovara2Module window: a child of the bar that hands almost every
 // message to the module's own window procedure.
-#include "core/app_state.h"
+#include "core/runtime/app_state.h"
 #include "plugins/module.h"
 
 const WCHAR kModuleClass[] = TV2_MODULE_CLASS;

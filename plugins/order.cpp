@@ -1,7 +1,7 @@
 #include "plugins/order.h"
 
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"
 #include "plugins/plugin_state.h"

@@ -1,16 +1,14 @@
 #include "plugins/package.h"
 
-#include "core/memory.h"
-#include "core/res_string.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/res_string.h"
+#include "core/runtime/wstr.h"
 #include "plugins/host_callback.h"
 #include "plugins/module.h"
 #include "plugins/plugin_state.h"
 #include "settings/settings_store.h"
 
 namespace {
-const WCHAR kConfigMutex[] = L"Tovara2ConfigWindow";
-
 UINT_PTR CallEntry(PackageRecord* record, UINT message, UINT_PTR arg1, UINT_PTR arg2) {
     return reinterpret_cast<TV2PackageProcFn>(record->entry)(message, arg1, arg2);
 }
@@ -19,13 +17,10 @@ int CompareByFileName(const void* a, const void* b) {
     return lstrcmpW(static_cast<const PackageRecord*>(a)->fileName, static_cast<const PackageRecord*>(b)->fileName);
 }
 
-// The configuration window holds its mutex while open; its Plugins page
-// then lists the packages again.
-void RefillPluginsPageIfOpen() {
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, kConfigMutex);
-    if (!mutex) return;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) ReleaseMutex(mutex);
-    CloseHandle(mutex);
+// The host shows the package list (the configuration window's Plugins
+// page); it is told, and refills on its own thread.
+void TellHostPackagesChanged() {
+    if (PluginSys.host.packagesChanged) PluginSys.host.packagesChanged();
 }
 
 // Builds fileName + "/_loaded".
@@ -271,7 +266,7 @@ UINT_PTR WINAPI PackageRequestHandler(UINT code, UINT_PTR parameter) {
             PtrArrayAddSorted(PluginSys.packages.items, r, CompareByFileName);
         }
         PackageApplyLoaded(r);
-        RefillPluginsPageIfOpen();
+        TellHostPackagesChanged();
         return reinterpret_cast<UINT_PTR>(r);
     }
     if (code < FW_REMOVE_PACKAGE || code > FW_EXIT_PACKAGE) return 0;
@@ -285,7 +280,7 @@ UINT_PTR WINAPI PackageRequestHandler(UINT code, UINT_PTR parameter) {
         if (PackageIsLoaded(r)) PackageRequestHandler(FW_UNLOAD_PACKAGE, parameter);
         RemoveFromList(r);
         PackageDestroy(r);
-        RefillPluginsPageIfOpen();
+        TellHostPackagesChanged();
         break;
     case FW_LOAD_PACKAGE:
         if (!PackageIsLoaded(r) && PackageLoadLibrary(r) == 0) PackageRequestHandler(FW_INIT_PACKAGE, parameter);

@@ -10,8 +10,9 @@
 // module lock may take the order lock, never the other way round.
 #include <windows.h>
 
-#include "core/ptr_array.h"
+#include "core/runtime/ptr_array.h"
 #include "plugins/mailbox.h"
+#include "plugins/plugin_host.h"
 
 struct LockedList {
     PtrArray* items;
@@ -32,7 +33,8 @@ private:
 
 struct PluginSystemState {
     bool started;
-    HWND bar;
+    HWND bar;          // host.window
+    PluginHost host;
     LockedList packages;  // PackageRecord*, by fileName (lstrcmpW)
     LockedList modules;   // ModuleRecord*, in bar order
     LockedList order;     // OrderEntry*, by key (lstrcmpW)
@@ -48,12 +50,14 @@ struct PluginSystemState {
     LONG windowCount;  // module windows alive; PluginThread only
 };
 
+// plugin_system.cpp: the state, and the list helpers every file uses.
 extern PluginSystemState PluginSys;
 
-// Plugins\ + name into a buffer of MAX_PATH characters; false when too long.
+// package.cpp: Plugins\ + name into a buffer of MAX_PATH characters; false
+// when too long.
 bool PluginsPath(const WCHAR* fileName, WCHAR* path);
 
-// A copy of a list's items taken under its lock, for walking without it.
+// plugin_system.cpp: a copy of a list's items taken under its lock, for walking without it.
 // Free with PtrArrayDestroy.
 PtrArray* ListSnapshot(LockedList& list);
 bool ListContains(LockedList& list, const void* item);

@@ -2,8 +2,8 @@
 // and modules, and the settings listener that applies _loaded and _activated.
 #include "plugins/plugin_system.h"
 
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"
 #include "plugins/order.h"
@@ -155,11 +155,12 @@ void PluginProfileSave() {
     LayoutStoreAlignmentAndStyle();
 }
 
-bool PluginSystemStart(HWND bar) {
+bool PluginSystemStart(const PluginHost* host) {
     if (PluginSys.started) return true;
     if (!CreateDirectoryW(L"Plugins\\", nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
 
-    PluginSys.bar = bar;
+    PluginSys.host = *host;
+    PluginSys.bar = host->window;
     ListInit(PluginSys.packages);
     ListInit(PluginSys.modules);
     ListInit(PluginSys.order);

@@ -3,11 +3,14 @@
 // created and destroyed.
 #include <windows.h>
 
-bool PluginSystemStart(HWND bar);
+#include "plugins/plugin_host.h"
+
+// The table is copied; the host window must outlive PluginSystemStop.
+bool PluginSystemStart(const PluginHost* host);
 void PluginSystemStop();
 
 // Draws the frames of the visible modules in the current border style; the
-// bar's painting calls it on the main thread.
+// bar's painting calls it on the main thread. Defined in layout.cpp.
 void ModulesDrawFrames(HWND bar, HDC dc);
 
 // Applies / stores the current profile's package, module, order, alignment

@@ -1,6 +1,5 @@
 #include "plugins/plugin_threads.h"
 
-#include "core/bar_window.h"
 #include "plugins/fault_handling.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"
@@ -61,7 +60,7 @@ DWORD WINAPI FolderWatcherMain(void*) {
     LayoutPost();
     // The count belongs to the PluginThread; a stale read here only repeats
     // what the bar already shows.
-    if (PluginSys.windowCount == 0 && PluginSys.bar) PostMessageW(PluginSys.bar, BARM_SHOWWELCOME, 1, 0);
+    if (PluginSys.windowCount == 0 && PluginSys.host.showWelcome) PluginSys.host.showWelcome(true);
 
     HANDLE handles[2] = {PluginSys.stopEvent, change};
     // A file that could not be loaded may simply not be complete: some

@@ -1,6 +1,6 @@
 // The list of profiles: one is current, one becomes current at the next start.
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "settings/settings_state.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Reading Settings.xml into profiles. Element and attribute names are matched
 // ignoring case; anything the store does not know is passed over.
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "settings/settings_state.h"
 #include "settings/xml.h"
 

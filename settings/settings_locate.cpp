@@ -1,9 +1,9 @@
 // Where this user's settings file lives.
 #include <shlobj.h>
 
-#include "core/app_state.h"
-#include "core/res_string.h"
-#include "core/wstr.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/res_string.h"
+#include "core/runtime/wstr.h"
 #include "settings/settings_state.h"
 
 namespace {

@@ -1,5 +1,5 @@
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "settings/settings_state.h"
 
 namespace {

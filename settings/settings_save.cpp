@@ -1,8 +1,8 @@
 // Writing the profiles to Settings.xml at close. The file on disk is only ever
 // replaced whole: the document goes to a temporary file in the same folder,
 // is checked, and is then moved over the old one.
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "settings/settings_state.h"
 #include "settings/xml.h"
 

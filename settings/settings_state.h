@@ -2,7 +2,7 @@
 // The one store of the process and the helpers its files share.
 #include <windows.h>
 
-#include "core/ptr_array.h"
+#include "core/runtime/ptr_array.h"
 #include "settings/settings_store.h"
 #include "settings/settings_tree.h"
 

@@ -1,6 +1,6 @@
 // Opening and closing the store, and its listeners.
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "settings/settings_state.h"
 
 SettingsStoreState Store;
@@ -29,15 +29,24 @@ SettingsNode* SettingsCurrentProfile() {
     return static_cast<SettingsNode*>(PtrArrayGet(Store.profiles, Store.current));
 }
 
+namespace {
+// The listener at index i, or null past the end; read under the lock since
+// other threads add and remove listeners while this one notifies.
+void* ListenerAt(UINT i) {
+    StoreLock lock;
+    return Store.listeners && i < Store.listeners->count ? Store.listeners->items[i] : nullptr;
+}
+}  // namespace
+
 void SettingsNotify(UINT code, const WCHAR* path) {
     // Indexed afresh on every step: a listener may remove itself (or add
     // another) while it is being called, and the one that moved into its
-    // slot must not be skipped.
+    // slot must not be skipped. The lock is never held across the call:
+    // listeners send requests to threads that may be writing settings.
     UINT i = 0;
-    while (Store.listeners && i < Store.listeners->count) {
-        void* listener = Store.listeners->items[i];
+    while (void* listener = ListenerAt(i)) {
         reinterpret_cast<SettingsListener>(listener)(code, path);
-        if (Store.listeners && i < Store.listeners->count && Store.listeners->items[i] == listener) i++;
+        if (ListenerAt(i) == listener) i++;
     }
 }
 
@@ -55,7 +64,10 @@ int SettingsOpenFile(const WCHAR* path, const WCHAR* rootName) {
     Store.rootName = rootName ? StrDup(rootName) : nullptr;
     StrCopyN(Store.path, path, MAX_PATH);
     Store.profiles = PtrArrayCreate();
-    if (!Store.listeners) Store.listeners = PtrArrayCreate();
+    {
+        StoreLock lock;
+        if (!Store.listeners) Store.listeners = PtrArrayCreate();
+    }
     Store.quiet = 0;
     Store.open = true;
     SettingsLoad();
@@ -63,8 +75,11 @@ int SettingsOpenFile(const WCHAR* path, const WCHAR* rootName) {
 }
 
 int SettingsClose() {
-    if (Store.listeners) PtrArrayDestroy(Store.listeners);
-    Store.listeners = nullptr;
+    {
+        StoreLock lock;
+        if (Store.listeners) PtrArrayDestroy(Store.listeners);
+        Store.listeners = nullptr;
+    }
     if (!Store.open) return 0;
     bool saved = SettingsSave();
     SettingsFreeProfiles();
@@ -83,6 +98,7 @@ const WCHAR* SettingsFilePath() { return Store.open ? Store.path : nullptr; }
 
 int SettingsAddListener(SettingsListener listener) {
     if (!listener) return 1;
+    StoreLock lock;
     if (!Store.listeners) Store.listeners = PtrArrayCreate();
     PtrArrayAdd(Store.listeners, reinterpret_cast<void*>(listener));
     return 0;
@@ -90,6 +106,7 @@ int SettingsAddListener(SettingsListener listener) {
 
 int SettingsRemoveListener(SettingsListener listener) {
     if (!listener) return 1;
+    StoreLock lock;
     if (Store.listeners) PtrArrayRemove(Store.listeners, reinterpret_cast<void*>(listener));
     return 0;
 }

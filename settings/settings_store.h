@@ -1,7 +1,8 @@
 #pragma once
 // The store of profiles and typed settings, read from Settings.xml once at
-// start and written once at an orderly exit. No lock: callers never use it on
-// two threads at once.
+// start and written once at an orderly exit. Any thread may call it: one lock
+// guards the profiles and the listener list, and is never held while
+// listeners run.
 #include <windows.h>
 
 enum SettingType : int { SETTING_NONE = 0, SETTING_NUM = 1, SETTING_STRING = 2, SETTING_BOOL = 3 };
@@ -48,5 +49,9 @@ int ProfileCopy(UINT destination, UINT source);
 int ProfileSelect(UINT index);
 int ProfileSetDefault(UINT index);
 
+// Safe from any thread, also while another thread notifies. A listener that
+// is being called on another thread may still run once after its removal
+// returns: listeners hand their work to their own thread (post) rather than
+// touch state that the remover is about to free.
 int SettingsAddListener(SettingsListener listener);
 int SettingsRemoveListener(SettingsListener listener);

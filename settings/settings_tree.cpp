@@ -1,7 +1,7 @@
 #include "settings/settings_tree.h"
 
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "settings/settings_store.h"
 
 namespace {

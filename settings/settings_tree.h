@@ -3,7 +3,7 @@
 // of its tree. Only the settings files use these directly.
 #include <windows.h>
 
-#include "core/ptr_array.h"
+#include "core/runtime/ptr_array.h"
 
 struct Setting {
     int type;  // SettingType

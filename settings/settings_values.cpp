@@ -1,6 +1,6 @@
 // Typed reads and writes of settings, with the conversions between types.
-#include "core/memory.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/wstr.h"
 #include "settings/settings_state.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <stddef.h>
 #include <windows.h>
 
-#include "core/ptr_array.h"
+#include "core/runtime/ptr_array.h"
 
 enum XmlNodeType : UINT {
     XML_DOCUMENT = 1,

@@ -1,6 +1,6 @@
 #include "settings/xml_chars.h"
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 
 BYTE g_xmlCharClass[65536];
 

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers shared by the XML model, parser and writer; not for other callers.
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "settings/xml.h"
 
 // Heap copy of n characters plus a terminator.

@@ -1,7 +1,7 @@
 // The node records and the operations on trees.
-#include "core/memory.h"
-#include "core/ptr_array.h"
-#include "core/wstr.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/ptr_array.h"
+#include "core/runtime/wstr.h"
 #include "settings/xml.h"
 #include "settings/xml_chars.h"
 #include "settings/xml_internal.h"

@@ -1,8 +1,8 @@
 // The parser: a small XML dialect read from UTF-16 text. Element nesting is
 // walked with an explicit stack of open elements on the heap, never with
 // recursion, so no input depth can exhaust the thread's stack.
-#include "core/memory.h"
-#include "core/ptr_array.h"
+#include "core/runtime/memory.h"
+#include "core/runtime/ptr_array.h"
 #include "settings/xml.h"
 #include "settings/xml_chars.h"
 #include "settings/xml_internal.h"

@@ -2,7 +2,7 @@
 // on disk stands. Output goes through one buffer (the bytes are the same as
 // writing each piece on its own), and the tree is walked with an explicit
 // stack, so any depth the parser accepts can be written back.
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "settings/xml.h"
 #include "settings/xml_internal.h"
 

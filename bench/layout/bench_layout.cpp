@@ -7,8 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/app_state.h"
-#include "core/bar_window.h"
+#include "core/runtime/app_state.h"
 #include "plugins/layout.h"
 #include "plugins/module.h"
 #include "plugins/plugin_state.h"
@@ -16,6 +15,12 @@
 #include "settings/settings_store.h"
 
 namespace {
+HWND g_benchBar;
+// The bar's module area at the top edge: its client less the 2-pixel edge.
+void BenchModuleArea(RECT* area) {
+    GetClientRect(g_benchBar, area);
+    area->bottom = 26;
+}
 LRESULT CALLBACK BarProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcW(w, m, wp, lp); }
 
 double Ms(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER f) {
@@ -50,12 +55,11 @@ int main() {
     HWND bar = CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchBar", L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 1280, 28, nullptr,
                                nullptr, AppInstance, nullptr);
     ShowWindow(bar, SW_SHOWNOACTIVATE);
-    Bar.window = bar;
-    Bar.position = BAR_TOP;
-
     // The plug-in system's module list without its threads: layout runs on
     // this thread as it would on the PluginThread.
     PluginSys.bar = bar;
+    PluginSys.host = {bar, BenchModuleArea, nullptr, nullptr, nullptr};
+    g_benchBar = bar;
     PluginSys.modules.items = PtrArrayCreate();
     InitializeCriticalSection(&PluginSys.modules.lock);
     PluginSys.order.items = PtrArrayCreate();

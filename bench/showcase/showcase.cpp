@@ -7,8 +7,8 @@
 
 #include "controls/controls.h"
 #include "controls/ubb_control.h"
-#include "core/app_state.h"
-#include "core/skin.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/skin.h"
 
 namespace {
 LRESULT CALLBACK PageProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {

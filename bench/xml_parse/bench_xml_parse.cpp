@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "settings/xml.h"
 
 namespace {

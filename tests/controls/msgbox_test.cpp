@@ -11,8 +11,9 @@
 #include "controls/controls.h"
 #include "controls/dialog_header.h"
 #include "controls/markup_msgbox.h"
-#include "core/app_state.h"
-#include "core/memory.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/memory.h"
+#include "resources/resource_ids.h"
 
 namespace {
 struct Seen {
@@ -78,7 +79,7 @@ TEST_F(MsgBox, ShowsItsPartsInPlaceAndGrowsDownwardsWithItsText) {
     std::wstring report = L"The module 'Clock' caused the following exception and has been deactivated. You can "
                           L"reactivate it in the configuration screen.\n\n[u]Code:[/u] 0xC0000094\n[u]Type:[/u] Integer "
                           L"divide by zero\n\n[link=https://example.org]submitting[/link] this problem.";
-    Seen s = Show(report.c_str(), L"Tovara2 - Error", MMB_ERROR, 32513);
+    Seen s = Show(report.c_str(), L"Tovara2 - Error", MMB_ERROR, IDI_TOVARA2_ERROR);
     EXPECT_EQ(IDOK, s.result);
     EXPECT_EQ(L"Tovara2 - Error", s.caption);
     for (int id : {101, 102, 201, 202, 203, 204, 205, IDOK}) EXPECT_EQ(1u, s.text.count(id)) << id;
@@ -87,7 +88,7 @@ TEST_F(MsgBox, ShowsItsPartsInPlaceAndGrowsDownwardsWithItsText) {
     EXPECT_EQ(report, s.text[101]);
     EXPECT_EQ(L"OK", s.text[IDOK]);
     EXPECT_TRUE(s.buttonStyle & BS_DEFPUSHBUTTON);
-    EXPECT_EQ(LoadIconW(AppInstance, MAKEINTRESOURCEW(32513)), s.icon);
+    EXPECT_EQ(LoadIconW(AppInstance, MAKEINTRESOURCEW(IDI_TOVARA2_ERROR)), s.icon);
     // 400 wide, the body 384 of it; the button 27 above the bottom.
     int t = Height(s.client), h = s.rect[205].top;
     EXPECT_EQ(400, s.client.right);
@@ -124,7 +125,7 @@ TEST_F(MsgBox, TypeChoosesTheSystemIconUnlessOneIsGiven) {
     } cases[] = {{0, 0, LoadIconW(nullptr, IDI_ASTERISK)},    {1, 0, LoadIconW(nullptr, IDI_ASTERISK)},
                  {2, 0, LoadIconW(nullptr, IDI_EXCLAMATION)}, {3, 0, LoadIconW(nullptr, IDI_HAND)},
                  {4, 0, LoadIconW(nullptr, IDI_QUESTION)},    {9, 0, LoadIconW(nullptr, IDI_ASTERISK)},
-                 {MMB_WARNING, 32512, LoadIconW(AppInstance, MAKEINTRESOURCEW(32512))},
+                 {MMB_WARNING, IDI_TOVARA2, LoadIconW(AppInstance, MAKEINTRESOURCEW(IDI_TOVARA2))},
                  {MMB_WARNING, 999, nullptr}};
     for (const auto& c : cases) EXPECT_EQ(c.expected, Show(L"Body", L"Typed box", c.type, c.icon).icon) << c.type << "/" << c.icon;
 }

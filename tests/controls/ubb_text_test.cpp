@@ -10,7 +10,7 @@
 #include "controls/ubb_fonts.h"
 #include "controls/ubb_layout.h"
 #include "controls/ubb_markup.h"
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 
 namespace {
 std::wstring Styles(WORD s) {
@@ -117,11 +117,13 @@ TEST(UbbMarkup, LinkTargetsAreCutAndEveryBlockIsReturned) {
     std::wstring a300(300, L'a');
     EXPECT_EQ(L"[x]l>" + std::wstring(255, L'a'), Runs((L"[link=" + a300 + L"]x").c_str()));
     EXPECT_EQ(L"[x]l#1111111111", Runs((L"[link=" + std::wstring(10, L'1') + L"]x").c_str()));
-    // Without its "]" the tag takes the rest as its target.
-    Laid open((L"see [link=" + a300).c_str(), 10000);
-    EXPECT_EQ(std::wstring(255, L'a'), static_cast<UbbRun*>(open.runs->items[open.runs->count - 1])->link->target);
-    Laid shared(L"[link=4]a\nb[/link]", 100);  // one link record for the runs of one link
-    EXPECT_EQ(shared.at(0).link, shared.at(1).link);
+    {
+        // Without its "]" the tag takes the rest as its target.
+        Laid open((L"see [link=" + a300).c_str(), 10000);
+        EXPECT_EQ(std::wstring(255, L'a'), static_cast<UbbRun*>(open.runs->items[open.runs->count - 1])->link->target);
+        Laid shared(L"[link=4]a\nb[/link]", 100);  // one link record for the runs of one link
+        EXPECT_EQ(shared.at(0).link, shared.at(1).link);
+    }
     PtrArray* runs = PtrArrayCreate();
     for (const wchar_t* m : {L"[link=1][link=2]x", L"[link=1][/link]", L"[link=a]x\ny\tz[link=b]w", L"[link=abc"})
         UbbParse(runs, m);  // each parse frees the runs before

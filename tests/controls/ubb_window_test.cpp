@@ -10,8 +10,8 @@
 #include "controls/controls.h"
 #include "controls/ubb_control.h"
 #include "controls/ubb_fonts.h"
-#include "core/app_state.h"
-#include "core/memory.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/memory.h"
 #include "support/test_window.h"
 
 using tv2test::Pump;

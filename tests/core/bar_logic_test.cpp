@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/bar_behaviours.h"
-#include "core/bar_geometry.h"
-#include "core/bar_window.h"
+#include "core/bar/bar_behaviours.h"
+#include "core/bar/bar_geometry.h"
+#include "core/bar/bar_window.h"
 #include "settings/settings_store.h"
 #include "support/program_run.h"
 

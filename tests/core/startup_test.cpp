@@ -5,9 +5,9 @@
 #include <future>
 #include <string>
 
-#include "core/app_state.h"
-#include "core/res_string.h"
-#include "core/startup.h"
+#include "core/runtime/app_state.h"
+#include "core/runtime/res_string.h"
+#include "core/bar/startup.h"
 #include "support/program_run.h"
 
 namespace {

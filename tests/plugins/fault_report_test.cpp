@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "plugins/fault_report.h"
 
 namespace {

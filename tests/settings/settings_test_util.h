@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/memory.h"
+#include "core/runtime/memory.h"
 #include "settings/settings_store.h"
 #include "settings/xml.h"
 #include "support/program_run.h"

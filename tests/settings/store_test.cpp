@@ -434,3 +434,28 @@ TEST_F(StoreTest, AFileThatCannotBeWrittenStaysAsItWas) {
     EXPECT_EQ(2, SettingsOpenFile(nullptr, L"x"));
     SettingsOpenFile(scratch_.File().c_str(), L"Tovara2");
 }
+
+// The configuration window adds and removes its listener on every open and
+// close while the plug-in threads write settings.
+TEST_F(StoreTest, ListenersComeAndGoWhileAnotherThreadWrites) {
+    static volatile LONG heard;
+    heard = 0;
+    auto counting = [](UINT, const WCHAR*) { InterlockedIncrement(&heard); };
+    SettingsAddListener(counting);
+    volatile LONG stop = 0;
+    HANDLE writer = CreateThread(nullptr, 0, [](void* p) -> DWORD {
+        for (UINT i = 0; !*static_cast<volatile LONG*>(p); i++) SettingsSetNumber(L"pkg.dll/n", i);
+        return 0;
+    }, const_cast<LONG*>(&stop), 0, nullptr);
+    for (int i = 0; i < 2000 || heard < 2000; i++) {
+        SettingsAddListener(First);
+        SettingsAddListener(Second);
+        SettingsRemoveListener(First);
+        SettingsRemoveListener(Second);
+    }
+    InterlockedExchange(&stop, 1);
+    WaitForSingleObject(writer, INFINITE);
+    CloseHandle(writer);
+    EXPECT_EQ(static_cast<LONG>(Number(L"pkg.dll/n") + 1), heard) << "the listener that stayed heard every write once";
+    SettingsRemoveListener(counting);
+}

@@ -1,6 +1,6 @@
 // The XML dialect: what the parser accepts and builds, the code of every way
 // to fail, the writer's exact bytes, and the tree operations plug-ins use.
-#include "core/wstr.h"
+#include "core/runtime/wstr.h"
 #include "settings/xml_chars.h"
 #include "settings_test_util.h"
 
