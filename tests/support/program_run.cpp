@@ -157,30 +157,17 @@ void ProgramRun::AddPackage(const std::wstring& source, const wchar_t* asName) {
     CopyFileW(source.c_str(), (PluginsFolder() + L"\\" + name).c_str(), FALSE);
 }
 
-bool ProgramRun::Launch(const std::wstring& workingDir) {
-    std::wstring dir = workingDir;
-    if (dir.empty()) {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        dir = temp;
-    }
-    std::wstring exe = folder_ + L"\\Tovara2.exe";
-    std::wstring cmd = L"\"" + exe + L"\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    startMs_ = GetTickCount();
-    return CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi_) != 0;
-}
-
 bool ProgramRun::Start(const std::wstring& workingDir, DWORD timeoutMs) {
-    if (!Launch(workingDir)) return false;
-    DWORD began = startMs_;
-    while (GetTickCount() - began < timeoutMs) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring exe = folder_ + L"\\Tovara2.exe", cmd = L"\"" + exe + L"\"";
+    STARTUPINFOW si = {sizeof(si)};
+    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        workingDir.empty() ? temp : workingDir.c_str(), &si, &pi_))
+        return false;
+    for (DWORD began = GetTickCount(); GetTickCount() - began < timeoutMs;) {
         bar_ = FindProcessWindow(pi_.dwProcessId, L"Tovara2 Main Window");
-        if (bar_ && IsWindowVisible(bar_)) {
-            startMs_ = GetTickCount() - began;
-            return true;
-        }
+        if (bar_ && IsWindowVisible(bar_)) return true;
         if (WaitForSingleObject(pi_.hProcess, 5) == WAIT_OBJECT_0) return false;
     }
     return false;
