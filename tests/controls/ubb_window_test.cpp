@@ -201,28 +201,18 @@ TEST(UbbControl, HoverUnderlinesTheWholeLinkUntilTheMouseOrCaptureGoes) {
 
 TEST(UbbControl, SizeFontAndTextMessagesWorkOnTheMarkup) {
     Parent parent;
-    HWND empty = parent.Add(L"", 10, 10, 200, 50);
-    EXPECT_EQ(200, Ideal(empty).cx);
+    HWND empty = parent.Add(L"", 10, 10, 200, 50), edged = parent.Add(L"", 10, 10, 200, 50, 0, WS_EX_CLIENTEDGE);
+    EXPECT_EQ(200, Ideal(empty).cx) << "the client width by the text's height";
     EXPECT_EQ(16, Ideal(empty).cy);
-    EXPECT_EQ(-1, SendMessageW(empty, UBBM_GETIDEALSIZE, 0, 0));
-    HWND edged = parent.Add(L"", 10, 10, 200, 50, 0, WS_EX_CLIENTEDGE);
-    RECT client;
-    GetClientRect(edged, &client);
-    EXPECT_EQ(client.right, Ideal(edged).cx);
     EXPECT_EQ(18, Ideal(edged).cy);
+    EXPECT_EQ(-1, SendMessageW(empty, UBBM_GETIDEALSIZE, 0, 0));
     LONG one = Ideal(parent.Add(L"abc", 10, 10, 200, 5)).cy;
     EXPECT_EQ(one, Ideal(parent.Add(L"abc\n", 10, 10, 200, 5)).cy);
     EXPECT_EQ(2 * one, Ideal(parent.Add(L"abc\ndef", 10, 10, 200, 5)).cy);
-    EXPECT_GT(Ideal(parent.Add(L"A longer sentence that needs more than one line at this width.", 10, 10, 80, 0)).cy, 2 * one);
 
     HWND c = parent.Add(L"[b]bold[/b]", 10, 10, 200, 40);
-    LOGFONTW gui;
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
     wchar_t face[32] = L"?";
     int height = 0;
-    SendMessageW(c, UBBM_GETFONT, reinterpret_cast<WPARAM>(face), reinterpret_cast<LPARAM>(&height));
-    EXPECT_STREQ(gui.lfFaceName, face);
-    EXPECT_EQ(gui.lfHeight, height);
     LONG before = Ideal(c).cy;
     SendMessageW(c, UBBM_SETFONT, reinterpret_cast<WPARAM>(L"A face name longer than thirty-one characters"), -40);
     SendMessageW(c, UBBM_GETFONT, reinterpret_cast<WPARAM>(face), reinterpret_cast<LPARAM>(&height));
@@ -240,16 +230,11 @@ TEST(UbbControl, SizeFontAndTextMessagesWorkOnTheMarkup) {
     EXPECT_EQ(0x00AA0000u, static_cast<COLORREF>(SendMessageW(c, UBBM_GETLINKCOLOR, 0, 0)));
     SendMessageW(c, UBBM_SETLINKCOLOR, 0x000375BD, 0);
     EXPECT_EQ(0x000375BDu, static_cast<COLORREF>(SendMessageW(c, UBBM_GETLINKCOLOR, 0, 0)));
-
     wchar_t buf[64];
-    EXPECT_EQ(11, GetWindowTextW(c, buf, 64));
-    EXPECT_STREQ(L"[b]bold[/b]", buf);
     EXPECT_EQ(4, SendMessageW(c, WM_GETTEXT, 5, reinterpret_cast<LPARAM>(buf)));
-    EXPECT_STREQ(L"[b]b", buf);
+    EXPECT_STREQ(L"[b]b", buf) << "the markup, cut to the buffer";
     EXPECT_TRUE(SetWindowTextW(c, L"a much longer [i]markup[/i] text"));
     EXPECT_EQ(32, GetWindowTextLengthW(c));
-    HWND unnamed = parent.Add(nullptr, 0, 0, 100, 20);
-    EXPECT_EQ(0, GetWindowTextW(unnamed, buf, 64));
     DestroyWindow(c);
     DeleteObject(big);
 }

@@ -3,6 +3,7 @@
 // a restart, and readings that cannot be taken.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -28,16 +29,22 @@ std::wstring SysMonProfile(const std::vector<std::wstring>& extra = {}) {
                               Node(L"SysMon.dll", Setting(L"_loaded", L"bool", L"true") + nodes));
 }
 
-// Starts the program with SysMon and waits for its six modules laid out.
+// Starts the program with SysMon and waits until its six modules stand in a
+// row that has stopped moving (a layout pass moves them one by one).
 std::vector<HWND> StartWithSysMon(ProgramRun& run) {
     run.AddPackage(BuiltPackage(L"SysMon.dll"));
     std::vector<HWND> m;
+    std::vector<int> last;
     if (run.Start())
         WaitFor([&] {
-            m = ModuleWindows(run.Bar());
-            int laidOut = 0;
-            for (const RECT& r : VisibleModuleRects(run.Bar())) laidOut += r.right > r.left;
-            return m.size() == 6 && laidOut == 6;
+            Sleep(150);
+            std::vector<int> row;
+            for (const RECT& r : VisibleModuleRects(run.Bar())) row.push_back(r.left), row.push_back(r.right);
+            bool settled = row.size() == 12 && std::is_sorted(row.begin(), row.end()) && row == last && row[0] < row[1];
+            for (size_t i = 0; settled && i < row.size(); i += 2) settled = row[i] < row[i + 1];
+            last = row;
+            if (settled) m = ModuleWindows(run.Bar());
+            return settled;
         }, 15000);
     return m;
 }

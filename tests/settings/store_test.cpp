@@ -276,16 +276,6 @@ TEST_F(StoreTest, SavesInTheProgramsLayoutAndReadsItBackUnchanged) {
     EXPECT_EQ(std::vector<std::wstring>{L"Settings.xml"}, scratch_.List()) << "no temporary or kept files";
 }
 
-TEST_F(StoreTest, WithoutAFileOneDefaultProfileIsSaved) {
-    SettingsClose();
-    DeleteFileW(scratch_.File().c_str());
-    SettingsOpenFile(scratch_.File().c_str(), nullptr);  // without a root name the root is "profile"
-    ASSERT_EQ(0, SettingsClose());
-    EXPECT_EQ(L"\xFEFF" + FileText(L"\t<default>Default</default>\r\n\t<profile name=\"Default\" />\r\n", L"profile"),
-              Saved());
-    SettingsOpenFile(scratch_.File().c_str(), L"Tovara2");
-}
-
 TEST_F(StoreTest, WhitespaceCollapsesAndEmptyValuesAreLostAtARestart) {
     SettingsSetString(L"two", L"a  b");
     SettingsSetString(L"breaks", L"a\r\n\tb ");
