@@ -5,6 +5,7 @@
 set(TOVARA2_PRODUCT_FLAGS
   -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-stack-protector
   -fno-asynchronous-unwind-tables -fno-unwind-tables
+  -ffunction-sections
   -municode -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 
 # A static library of one subsystem: every .cpp in the folder.

@@ -1,5 +1,7 @@
 #include "controls/controls.h"
 
+#include "core/runtime/skin.h"
+
 bool ControlsRegister() {
     bool ok = UBBControlRegister();
     ok = FancyButtonRegister() && ok;
@@ -15,4 +17,9 @@ void ControlsUnregister() {
     ScrollTextUnregister();
     SliderUnregister();
     FancyImageUnregister();
+}
+
+void ControlTakeFont(HFONT* held, HFONT font) {
+    if (*held && *held != font && !SkinOwnsFont(*held)) DeleteObject(*held);
+    *held = font;
 }

@@ -18,3 +18,8 @@ bool SliderRegister();
 void SliderUnregister();
 bool FancyImageRegister();
 void FancyImageUnregister();
+
+// Keeps a font handed over with WM_SETFONT (fancy button, scrolling text):
+// the control deletes the font it held before, unless that is the very font
+// handed over again or one of the host's cached fonts, which others share.
+void ControlTakeFont(HFONT* held, HFONT font);

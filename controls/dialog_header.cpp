@@ -1,49 +1,74 @@
 #include "controls/dialog_header.h"
 
+#include "controls/dialog_template.h"
 #include "controls/ubb_control.h"
-#include "core/runtime/app_state.h"
 #include "core/runtime/skin.h"
 
-HWND DialogCreateChild(HWND dialog, const WCHAR* className, const WCHAR* text, DWORD style, int id) {
-    // Statics are silent towards the dialog: it has nothing to learn from them.
-    DWORD exStyle = className[0] == L'S' ? WS_EX_NOPARENTNOTIFY : 0;
-    return CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, dialog,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
+void DialogHeaderCreate(HWND dialog, const DialogHeader& h) {
+    const DWORD quiet = WS_EX_NOPARENTNOTIFY;  // the band has nothing to tell the dialog
+    const DialogChild back = {DLGHDR_BACK, L"STATIC", quiet, h.kind == DLGHDR_PICTURE ? DWORD(SS_BITMAP) : 0, nullptr};
+    const DialogChild line = {DialogHeaderLineId(h.kind), L"STATIC", quiet, SS_OWNERDRAW, nullptr};
+    const DialogChild icon = {DLGHDR_ICON, L"STATIC", quiet, SS_ICON, nullptr};
+    DialogChild heading = {DLGHDR_HEADING, L"STATIC", quiet, SS_NOPREFIX, h.heading};
+    DialogChild sub = {DLGHDR_SUBHEADING, L"STATIC", quiet, SS_NOPREFIX, h.subheading};
+    if (h.kind == DLGHDR_MESSAGE) {
+        sub.className = UBB_CLASS_NAME;
+        sub.exStyle = 0;
+        sub.style = 0;
+    }
+    if (h.kind == DLGHDR_PICTURE) heading.style |= SS_LEFTNOWORDWRAP;
+    // Each kind keeps the creation order its dialogs always had.
+    const DialogChild message[] = {back, line, heading, sub, icon};
+    const DialogChild picture[] = {back, heading, sub, icon, line};
+    const DialogChild plain[] = {back, line, heading, sub};
+    if (h.kind == DLGHDR_MESSAGE) DialogCreateChildren(dialog, message, 5);
+    if (h.kind == DLGHDR_PICTURE) DialogCreateChildren(dialog, picture, 5);
+    if (h.kind == DLGHDR_PLAIN) DialogCreateChildren(dialog, plain, 4);
+    if (h.kind == DLGHDR_PICTURE && h.picture)
+        SendDlgItemMessageW(dialog, DLGHDR_BACK, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(h.picture));
+    if (h.kind != DLGHDR_PLAIN && h.icon)
+        SendDlgItemMessageW(dialog, DLGHDR_ICON, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(h.icon));
 }
 
-void DialogHeaderCreate(HWND dialog, const WCHAR* heading, const WCHAR* subheading, HICON icon) {
-    DialogCreateChild(dialog, L"STATIC", L"", 0, DLGHDR_BACK);
-    DialogCreateChild(dialog, L"STATIC", L"", SS_OWNERDRAW, DLGHDR_LINE);
-    DialogCreateChild(dialog, L"STATIC", heading ? heading : L"", SS_NOPREFIX, DLGHDR_HEADING);
-    DialogCreateChild(dialog, UBB_CLASS_NAME, subheading ? subheading : L"", 0, DLGHDR_SUBHEADING);
-    HWND iconControl = DialogCreateChild(dialog, L"STATIC", L"", SS_ICON, DLGHDR_ICON);
-    if (icon) SendMessageW(iconControl, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-}
-
-int DialogHeaderLayout(HWND dialog, int width, HFONT bold) {
-    SIZE boldSize = {0, 0};
-    GetAverageCharSize(bold, &boldSize);
-    int bh = boldSize.cy;
+int DialogHeaderLayout(HWND dialog, DialogHeaderKind kind, const RECT& client, HFONT bold, HFONT normal) {
+    SIZE size = {0, 0};
+    GetAverageCharSize(bold, &size);
+    int bh = size.cy;
     int ix = GetSystemMetrics(SM_CXICON);
     int iy = GetSystemMetrics(SM_CYICON);
-    int w = width - 12 - ix;
+    int x = client.left, y = client.top, width = client.right - client.left;
+    int w = width - ix - 12;
+    int textX = kind == DLGHDR_PLAIN ? x + 4 : x + ix + 8;
     HWND sub = GetDlgItem(dialog, DLGHDR_SUBHEADING);
-    MoveWindow(sub, 0, 0, w, 0, FALSE);
-    SIZE ideal = {0, 0};
-    SendMessageW(sub, UBBM_GETIDEALSIZE, reinterpret_cast<WPARAM>(&ideal), 0);
-    int s = ideal.cy;
+    int s;
+    if (kind == DLGHDR_MESSAGE) {
+        MoveWindow(sub, 0, 0, w, 0, FALSE);
+        SIZE ideal = {0, 0};
+        SendMessageW(sub, UBBM_GETIDEALSIZE, reinterpret_cast<WPARAM>(&ideal), 0);
+        s = ideal.cy;
+    } else {
+        GetAverageCharSize(normal, &size);
+        s = size.cy;
+    }
     int h = bh + s + 8;
-    MoveWindow(GetDlgItem(dialog, DLGHDR_BACK), 0, 0, width, h, TRUE);
-    MoveWindow(GetDlgItem(dialog, DLGHDR_LINE), 0, h, width, 2, TRUE);
-    MoveWindow(GetDlgItem(dialog, DLGHDR_HEADING), ix + 8, 4, w, bh, TRUE);
-    MoveWindow(sub, ix + 8, bh + 4, w, s, TRUE);
-    MoveWindow(GetDlgItem(dialog, DLGHDR_ICON), 4, (h - iy) / 2, ix, iy, TRUE);
+    MoveWindow(GetDlgItem(dialog, DLGHDR_BACK), x, y, width, h, FALSE);
+    MoveWindow(GetDlgItem(dialog, DialogHeaderLineId(kind)), x, y + h, width, 2, FALSE);
+    MoveWindow(GetDlgItem(dialog, DLGHDR_HEADING), textX, y + 4, w, bh, FALSE);
+    MoveWindow(sub, textX, y + bh + 4, w, s, FALSE);
+    if (kind != DLGHDR_PLAIN) MoveWindow(GetDlgItem(dialog, DLGHDR_ICON), x + 4, y + (h - iy) / 2, ix, iy, FALSE);
     return h;
 }
 
-HBRUSH DialogHeaderCtlColor(HDC dc, HWND control) {
+HBRUSH DialogHeaderCtlColor(DialogHeaderKind kind, HDC dc, HWND control) {
     int id = GetDlgCtrlID(control);
-    if (id != DLGHDR_BACK && id != DLGHDR_HEADING && id != DLGHDR_SUBHEADING && id != DLGHDR_ICON) return nullptr;
+    bool text = id == DLGHDR_HEADING || id == DLGHDR_SUBHEADING;
+    if (kind == DLGHDR_PICTURE && text) {
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    }
+    bool band = text || (id == DLGHDR_BACK && kind != DLGHDR_PICTURE) || (id == DLGHDR_ICON && kind != DLGHDR_PLAIN);
+    if (!band) return nullptr;
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     return GetSysColorBrush(COLOR_WINDOW);

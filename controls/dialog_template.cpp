@@ -1,5 +1,6 @@
 #include "controls/dialog_template.h"
 
+#include "core/runtime/app_state.h"
 #include "core/runtime/memory.h"
 #include "core/runtime/wstr.h"
 
@@ -20,4 +21,20 @@ DLGTEMPLATE* DialogTemplateBuild(DWORD style, DWORD exStyle, const WCHAR* captio
     for (int i = 0; i < length; ++i) title[i] = caption[i];
     title[length] = 0;
     return t;
+}
+
+HWND DialogCreateChild(HWND dialog, const DialogChild& child) {
+    return CreateWindowExW(child.exStyle, child.className, child.text ? child.text : L"",
+                           WS_CHILD | WS_VISIBLE | child.style, 0, 0, 0, 0, dialog,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(child.id)), AppInstance, nullptr);
+}
+
+void DialogCreateChildren(HWND dialog, const DialogChild* children, int count) {
+    for (int i = 0; i < count; ++i) DialogCreateChild(dialog, children[i]);
+}
+
+void DialogSetFonts(HWND dialog, HFONT normal, HFONT bold, int boldId) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
+    if (bold) SendDlgItemMessageW(dialog, boldId, WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
 }

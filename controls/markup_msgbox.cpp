@@ -1,20 +1,16 @@
 // The markup message box: its template, its controls, its layout.
 #include "controls/markup_msgbox.h"
 
-#include "controls/dialog_header.h"
-#include "controls/dialog_template.h"
+#include "controls/dialog_frame.h"
 #include "controls/ubb_control.h"
 #include "core/runtime/app_state.h"
-#include "core/runtime/memory.h"
 #include "core/runtime/owners.h"
 #include "core/runtime/skin.h"
 #include "core/runtime/wstr.h"
 
 namespace {
 
-const DWORD kBoxStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_NOIDLEMSG | DS_ABSALIGN;
 const DWORD kBoxExStyle = WS_EX_DLGMODALFRAME;
-static_assert(kBoxStyle == 0x80C80181, "the box's window style");
 const int kBoxWidth = 400;
 const int kBodyWidth = 384;
 
@@ -48,7 +44,8 @@ void BoxLayout(HWND dialog, MarkupBoxData* data) {
     SIZE ideal = {0, 0};
     SendMessageW(body, UBBM_GETIDEALSIZE, reinterpret_cast<WPARAM>(&ideal), 0);
     int b = ideal.cy;
-    int h = DialogHeaderLayout(dialog, kBoxWidth, data->boldFont);
+    RECT band = {0, 0, kBoxWidth, 0};
+    int h = DialogHeaderLayout(dialog, DLGHDR_MESSAGE, band, data->boldFont, data->normalFont);
 
     // A body longer than the screen would push the button out of reach: the
     // box stops at the primary work area and the body is cut there.
@@ -56,32 +53,31 @@ void BoxLayout(HWND dialog, MarkupBoxData* data) {
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
         SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     RECT frame = {0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, kBoxStyle, FALSE, kBoxExStyle);
+    AdjustWindowRectEx(&frame, DLGFRAME_STYLE, FALSE, kBoxExStyle);
     int maxClient = (work.bottom - work.top) - (frame.bottom - frame.top);
     if (h + b + 49 > maxClient && maxClient > h + 49 + 16) b = maxClient - h - 49;
     int t = h + b + 49;
 
-    MoveWindow(body, 8, h + 8, kBodyWidth, b, TRUE);
-    MoveWindow(GetDlgItem(dialog, MMB_BUTTON_LINE), 0, t - 33, kBoxWidth, 2, TRUE);
-    MoveWindow(GetDlgItem(dialog, IDOK), (kBoxWidth - 75) / 2, t - 27, 75, 23, TRUE);
+    MoveWindow(body, 8, h + 8, kBodyWidth, b, FALSE);
+    MoveWindow(GetDlgItem(dialog, MMB_BUTTON_LINE), 0, t - 33, kBoxWidth, 2, FALSE);
+    MoveWindow(GetDlgItem(dialog, IDOK), (kBoxWidth - 75) / 2, t - 27, 75, 23, FALSE);
 
-    RECT r = {0, 0, kBoxWidth, t};
-    OffsetRect(&r, (GetSystemMetrics(SM_CXSCREEN) - kBoxWidth) / 2, (GetSystemMetrics(SM_CYSCREEN) - t) / 2);
-    AdjustWindowRectEx(&r, kBoxStyle, FALSE, kBoxExStyle);
-    if (r.top < work.top) OffsetRect(&r, 0, work.top - r.top);
-    SetWindowPos(dialog, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, 0);
+    // Centred on the primary screen, never from a bar: faults are reported
+    // from the plug-in thread, with or without one.
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    DialogFrameCentre(dialog, kBoxWidth, t, screen, &work);
 }
 
 INT_PTR BoxOnInitDialog(HWND dialog, MarkupBoxData* data) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(data));
-    DialogHeaderCreate(dialog, data->heading, data->subheading, data->icon);
-    DialogCreateChild(dialog, UBB_CLASS_NAME, data->body ? data->body : L"", 0, MMB_BODY);
-    DialogCreateChild(dialog, L"STATIC", L"", SS_OWNERDRAW, MMB_BUTTON_LINE);
-    DialogCreateChild(dialog, L"BUTTON", L"OK", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
-
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(data->normalFont), FALSE);
-    SendDlgItemMessageW(dialog, DLGHDR_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(data->boldFont), FALSE);
+    DialogHeaderCreate(dialog, {DLGHDR_MESSAGE, data->heading, data->subheading, data->icon, nullptr});
+    const DialogChild children[] = {
+        {MMB_BODY, UBB_CLASS_NAME, 0, 0, data->body},
+        {MMB_BUTTON_LINE, L"STATIC", WS_EX_NOPARENTNOTIFY, SS_OWNERDRAW, nullptr},
+        {IDOK, L"BUTTON", 0, WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, L"OK"},
+    };
+    DialogCreateChildren(dialog, children, 3);
+    DialogSetFonts(dialog, data->normalFont, data->boldFont, DLGHDR_HEADING);
 
     MessageBeep(KindOf(data->type).sound);
     BoxLayout(dialog, data);
@@ -97,7 +93,7 @@ INT_PTR CALLBACK MarkupBoxProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
     case WM_CLOSE: EndDialog(dialog, IDCANCEL); return FALSE;
     case WM_CTLCOLORSTATIC: {
-        HBRUSH brush = DialogHeaderCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+        HBRUSH brush = DialogHeaderCtlColor(DLGHDR_MESSAGE, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
         if (brush) return reinterpret_cast<INT_PTR>(brush);
         return DefWindowProcW(dialog, msg, wp, lp);
     }
@@ -128,10 +124,7 @@ INT_PTR MarkupMessageBox(HWND owner, const WCHAR* body, const WCHAR* subheading,
     HICON icon = iconId ? LoadIconW(AppInstance, MAKEINTRESOURCEW(iconId)) : LoadIconW(nullptr, KindOf(type).icon);
 
     MarkupBoxData data = {normal, bold, icon, body, subheading, heading, type};
-    DLGTEMPLATE* dialogTemplate = DialogTemplateBuild(kBoxStyle, kBoxExStyle, heading);
-    if (!dialogTemplate) return 0;
-    INT_PTR result = DialogBoxIndirectParamW(AppInstance, dialogTemplate, owner, MarkupBoxProc,
-                                             reinterpret_cast<LPARAM>(&data));
-    MemFree(dialogTemplate);
+    const DialogFrame frame = {heading, nullptr, DLGFRAME_STYLE, kBoxExStyle};
+    INT_PTR result = DialogFrameRun(frame, owner, MarkupBoxProc, reinterpret_cast<LPARAM>(&data), 0);
     return result > 0 ? result : 0;
 }

@@ -139,17 +139,27 @@ void LayoutPass() {
     LayoutStartAndGap(g_alignment, g_style, area.right - area.left, total, static_cast<int>(n), &x, &gap);
     x += area.left;
     int y = area.top + 5;
+    // The windows that move are moved in one batch: one round of messages
+    // and one repaint of the bar instead of one per window, and no row
+    // shown half-moved. A window already in place is left out (most passes
+    // follow one width change and move only the modules after it).
+    const UINT kFlags = SWP_NOZORDER | SWP_NOACTIVATE;
+    HDWP batch = nullptr;
     for (UINT i = 0; i < n; i++) {
         x += 3;
-        // Most passes move few modules; a window already in place is left
-        // alone (moving costs a round of messages and a repaint).
         RECT now;
         GetWindowRect(row[i].window, &now);
         MapWindowPoints(nullptr, PluginSys.bar, reinterpret_cast<POINT*>(&now), 2);
-        if (now.left != x || now.top != y || now.right - now.left != row[i].width || now.bottom - now.top != 16)
-            SetWindowPos(row[i].window, nullptr, x, y, row[i].width, 16, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (now.left != x || now.top != y || now.right - now.left != row[i].width || now.bottom - now.top != 16) {
+            // Module windows live and die on this thread, so no window in
+            // the batch can vanish before it ends.
+            if (!batch) batch = BeginDeferWindowPos(static_cast<int>(n - i));
+            if (batch) batch = DeferWindowPos(batch, row[i].window, nullptr, x, y, row[i].width, 16, kFlags);
+            else SetWindowPos(row[i].window, nullptr, x, y, row[i].width, 16, kFlags);
+        }
         x += row[i].width + gap + 3;
     }
+    if (batch) EndDeferWindowPos(batch);
     if (row) MemFree(row);
     InvalidateBar();
 }

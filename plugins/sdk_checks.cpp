@@ -1,8 +1,15 @@
 // Packages are built against tovara2_sdk.h alone; the host uses its own
-// definitions of the XML records and table. Both must agree to the byte, in
-// the 32-bit product build and the 64-bit test build alike.
+// definitions of the XML records and table and of the control codes. Both
+// must agree to the byte, in the 32-bit product build and the 64-bit test
+// build alike. The SDK repeats each control code token for token: a code
+// that differs redefines a macro, which this file's build treats as an error.
 #include <stddef.h>
 
+#include "controls/fancy_button.h"
+#include "controls/fancy_image.h"
+#include "controls/scroll_text.h"
+#include "controls/slider.h"
+#include "controls/ubb_control.h"
 #include "plugins/tovara2_sdk.h"
 #include "settings/xml.h"
 

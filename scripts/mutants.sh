@@ -34,8 +34,8 @@ mutant string-truncation res_string.cpp "core" "StringTables*" \
   'int n = length < size - 1 ? length : size - 1;' 'int n = length < size ? length : size;'
 mutant module-area-edge bar_geometry.cpp "core integration" "BarGeometry*:*Welcome*" \
   'area.bottom = BAR_HEIGHT - 2;' 'area.bottom = BAR_HEIGHT - 3;'
-mutant popup-flush-edge bar_geometry.cpp "core integration" "BarGeometry*" \
-  'if (rect->right >= monitor.right)' 'if (rect->right > monitor.right)'
+mutant popup-left-edge bar_geometry.cpp "core integration" "BarGeometry*" \
+  'OffsetRect(rect, monitor.left - rect->left, 0);' 'OffsetRect(rect, monitor.left - rect->left - 1, 0);'
 mutant welcome-inset bar_geometry.cpp "core integration" "BarGeometry*:*Welcome*" \
   'RECT r = {area.left + 8, area.top + 6,' 'RECT r = {area.left + 8, area.top + 5,'
 mutant opacity-alpha bar_geometry.cpp "core integration" "BarOpacity*" \
@@ -51,8 +51,8 @@ mutant menu-marks-swapped bar_menu.cpp "core integration" "*Menu*:*Profile*" \
   'UINT state = (i == current ? MFS_DEFAULT : 0) | (i == fallback ? MFS_CHECKED : 0);'
 mutant exit-under-config bar_menu.cpp "core integration" "*Exit*" \
   $'    if (ConfigWindowIsOpen()) {\n        MessageBeep' $'    if (false) {\n        MessageBeep'
-mutant shake-saves-moving-edge bar_settings.cpp "integration core" "*Shake*:*Words*" \
-  'BarRestingPosition() == BAR_BOTTOM' 'Bar.position == BAR_BOTTOM'
+mutant shake-not-undone-at-exit bar_words.cpp "integration core" "*Duke*:*Shake*" \
+  $'        Bar.position = ShakeSavedPosition;\n        Shaking = false;' $'        Shaking = false;'
 mutant language-ignored startup.cpp "core integration" "Startup*" \
   'CurrentLanguage = LOWORD(language);' 'CurrentLanguage = 1033;'
 mutant settings-never-saved startup.cpp "integration core" "SettingsFile*:*Saved*:*Store*" \
@@ -87,7 +87,7 @@ mutant leaving-not-quiet profiles.cpp "settings plugins" "StoreTest.*" \
 mutant profile-name-case profiles.cpp "settings" "StoreTest.*" \
   'if (lstrcmpiW(Profile(i)->name, name) == 0) return 4;' 'if (lstrcmpW(Profile(i)->name, name) == 0) return 4;'
 mutant profile-delete-index profiles.cpp "settings" "StoreTest.*" \
-  $'    } else if (index == c) {\n        if (d > index) d--;' $'    } else if (index == c) {\n        if (d >= index) d--;'
+  $'        if (c > index) c--;\n        if (d > index) d--;\n    }' $'        if (d > index) d--;\n    }'
 mutant default-name-case settings_load.cpp "settings integration" "StoreTest.*" \
   'if (lstrcmpiW(static_cast<SettingsNode*>(Store.profiles->items[i])->name, defaultName) == 0) {' \
   'if (lstrcmpW(static_cast<SettingsNode*>(Store.profiles->items[i])->name, defaultName) == 0) {'

@@ -4,23 +4,54 @@
 #include "core/runtime/memory.h"
 #include "core/runtime/wstr.h"
 #include "settings/settings_state.h"
-#include "settings/xml.h"
 
 namespace {
 // How many unreadable copies of one file are kept before giving up.
 const UINT kMaxKeptCopies = 9999;
 
-XmlElement* NewElement(const WCHAR* name) {
-    XmlElement* element = static_cast<XmlElement*>(XmlCreateNode(XML_ELEMENT));
-    element->name = StrDup(name);
-    return element;
+// The file is written straight from the profiles into one memory block, in
+// the bytes the XML writer gives the same tree (tab-indented to at most 16,
+// CR LF, the five escapes): building the plug-in-visible document first cost
+// a dozen heap blocks per setting.
+struct Out {
+    WCHAR* text;
+    DWORD used;
+    DWORD capacity;
+};
+
+void Grow(Out* o, DWORD more) {
+    if (o->used + more <= o->capacity) return;
+    DWORD capacity = o->capacity ? o->capacity : 4096;
+    while (capacity < o->used + more) capacity *= 2;
+    o->text = static_cast<WCHAR*>(o->text ? MemRealloc(o->text, capacity * sizeof(WCHAR)) : MemAlloc(capacity * sizeof(WCHAR)));
+    o->capacity = capacity;
 }
 
-// Takes ownership of text, a heap block.
-void AppendText(XmlElement* element, WCHAR* text) {
-    XmlText* node = static_cast<XmlText*>(XmlCreateNode(XML_TEXT));
-    node->text = text;
-    XmlAppendChild(element, node);
+void Put(Out* o, const WCHAR* s) {
+    DWORD n = static_cast<DWORD>(StrLen(s));
+    Grow(o, n);
+    for (DWORD i = 0; i < n; i++) o->text[o->used++] = s[i];
+}
+
+void PutEscaped(Out* o, const WCHAR* s) {
+    for (; s && *s; s++) {
+        switch (*s) {
+        case L'"': Put(o, L"&quot;"); break;
+        case L'\'': Put(o, L"&apos;"); break;
+        case L'&': Put(o, L"&amp;"); break;
+        case L'<': Put(o, L"&lt;"); break;
+        case L'>': Put(o, L"&gt;"); break;
+        default:
+            Grow(o, 1);
+            o->text[o->used++] = *s;
+        }
+    }
+}
+
+void PutIndent(Out* o, UINT depth) {
+    UINT tabs = depth < 16 ? depth : 16;
+    Grow(o, tabs);
+    for (UINT i = 0; i < tabs; i++) o->text[o->used++] = L'\t';
 }
 
 const WCHAR* TypeName(int type) {
@@ -32,87 +63,64 @@ const WCHAR* TypeName(int type) {
     }
 }
 
-WCHAR* ValueText(const Setting* s) {
+void PutValue(Out* o, const Setting* s) {
     switch (s->type) {
     case SETTING_NUM: {
         WCHAR text[16];
         wsprintfW(text, L"%i", s->number);
-        return StrDup(text);
+        Put(o, text);
+        return;
     }
-    case SETTING_STRING: return StrDup(s->string ? s->string : L"");
-    case SETTING_BOOL: return StrDup(s->flag ? L"true" : L"false");
-    default: return StrDup(L"");
+    case SETTING_STRING: PutEscaped(o, s->string); return;
+    case SETTING_BOOL: Put(o, s->flag ? L"true" : L"false"); return;
+    default: return;
     }
 }
 
-XmlElement* BuildNode(const SettingsNode* node, const WCHAR* elementName) {
-    XmlElement* element = NewElement(elementName);
-    XmlAddAttribute(element, L"name", node->name);
+// A profile or node and everything below it. Nodes nest as deep as the
+// paths of the settings in them, which is shallow, so recursion is fine.
+void PutNode(Out* o, const SettingsNode* node, const WCHAR* element, UINT depth) {
+    PutIndent(o, depth);
+    Put(o, L"<");
+    Put(o, element);
+    Put(o, L" name=\"");
+    PutEscaped(o, node->name);
+    if (node->settings->count == 0 && node->children->count == 0) {
+        Put(o, L"\" />\r\n");
+        return;
+    }
+    Put(o, L"\">\r\n");
     for (UINT i = 0; i < node->settings->count; i++) {
         const Setting* s = static_cast<const Setting*>(node->settings->items[i]);
-        XmlElement* setting = NewElement(L"setting");
-        XmlAddAttribute(setting, L"name", s->name);
-        XmlAddAttribute(setting, L"type", TypeName(s->type));
-        AppendText(setting, ValueText(s));
-        XmlAppendChild(element, setting);
+        PutIndent(o, depth + 1);
+        Put(o, L"<setting name=\"");
+        PutEscaped(o, s->name);
+        Put(o, L"\" type=\"");
+        Put(o, TypeName(s->type));
+        Put(o, L"\">");
+        PutValue(o, s);
+        Put(o, L"</setting>\r\n");
     }
     for (UINT i = 0; i < node->children->count; i++)
-        XmlAppendChild(element, BuildNode(static_cast<const SettingsNode*>(node->children->items[i]), L"node"));
-    return element;
+        PutNode(o, static_cast<const SettingsNode*>(node->children->items[i]), L"node", depth + 1);
+    PutIndent(o, depth);
+    Put(o, L"</");
+    Put(o, element);
+    Put(o, L">\r\n");
 }
 
-XmlDocument* BuildDocument() {
-    XmlDocument* document = static_cast<XmlDocument*>(XmlCreateNode(XML_DOCUMENT));
-    XmlElement* root = NewElement(Store.rootName ? Store.rootName : L"profile");
-    XmlSetRoot(document, root);
-    XmlElement* defaultElement = NewElement(L"default");
-    AppendText(defaultElement, StrDup(static_cast<SettingsNode*>(Store.profiles->items[Store.defaultIndex])->name));
-    XmlAppendChild(root, defaultElement);
+void PutDocument(Out* o) {
+    const WCHAR* root = Store.rootName ? Store.rootName : L"profile";
+    Put(o, L"\xFEFF<?xml version=\"1.0\" ?>\r\n<");
+    Put(o, root);
+    Put(o, L">\r\n\t<default>");
+    PutEscaped(o, static_cast<SettingsNode*>(Store.profiles->items[Store.defaultIndex])->name);
+    Put(o, L"</default>\r\n");
     for (UINT i = 0; i < Store.profiles->count; i++)
-        XmlAppendChild(root, BuildNode(static_cast<SettingsNode*>(Store.profiles->items[i]), L"profile"));
-    return document;
-}
-
-// The writer reports no failure, so the file it leaves is measured against
-// the size its layout must have: byte-order mark, declaration line, one
-// element per line indented with tabs (at most 16), CR LF line ends.
-DWORD EscapedLength(const WCHAR* s) {
-    DWORD n = 0;
-    for (; s && *s; s++) {
-        switch (*s) {
-        case L'"':
-        case L'\'': n += 6; break;
-        case L'&': n += 5; break;
-        case L'<':
-        case L'>': n += 4; break;
-        default: n += 1;
-        }
-    }
-    return n;
-}
-
-DWORD ElementLength(const XmlElement* element, DWORD depth) {
-    DWORD indent = depth < 16 ? depth : 16;
-    DWORD name = static_cast<DWORD>(StrLen(element->name));
-    DWORD n = indent + 1 + name;
-    for (UINT i = 0; i < element->attributes->count; i++) {
-        const XmlAttribute* a = static_cast<const XmlAttribute*>(element->attributes->items[i]);
-        n += 1 + static_cast<DWORD>(StrLen(a->name)) + 2 + EscapedLength(a->value) + 1;
-    }
-    const PtrArray* children = element->children;
-    if (children->count == 0) return n + 3 + 2;
-    const XmlNode* first = static_cast<const XmlNode*>(children->items[0]);
-    if (children->count == 1 && first->type == XML_TEXT)
-        return n + 1 + EscapedLength(static_cast<const XmlText*>(first)->text) + 2 + name + 1 + 2;
-    n += 1 + 2;
-    for (UINT i = 0; i < children->count; i++) n += ElementLength(static_cast<const XmlElement*>(children->items[i]), depth + 1);
-    return n + indent + 2 + name + 1 + 2;
-}
-
-DWORD DocumentBytes(const XmlDocument* document) {
-    DWORD n = 1;                                                  // FF FE
-    n += 5 + 9 + 1 + static_cast<DWORD>(StrLen(document->version)) + 1 + 1 + 2 + 2;  // declaration
-    return (n + ElementLength(document->root, 0)) * sizeof(WCHAR);
+        PutNode(o, static_cast<SettingsNode*>(Store.profiles->items[i]), L"profile", 1);
+    Put(o, L"</");
+    Put(o, root);
+    Put(o, L">\r\n");
 }
 
 // Copies the file that could not be read to "<path>.unreadable-<n>", never
@@ -140,7 +148,7 @@ void FolderOf(const WCHAR* path, WCHAR* folder) {
         lstrcpyW(folder, L".");
 }
 
-bool WriteReplacing(XmlDocument* document, const WCHAR* path) {
+bool WriteReplacing(const Out& document, const WCHAR* path) {
     // A read-only file is not ours to replace. Writing it in place is refused
     // by the system; a rename over it is not refused everywhere (Wine allows
     // it), so it is checked here.
@@ -154,8 +162,11 @@ bool WriteReplacing(XmlDocument* document, const WCHAR* path) {
         DeleteFileW(temp);
         return false;
     }
-    XmlWriteDocument(document, file);
-    bool complete = FlushFileBuffers(file) && GetFileSize(file, nullptr) == DocumentBytes(document);
+    // A full disk or a failing device shows as a short write: the old file
+    // then stays as it was.
+    DWORD bytes = document.used * sizeof(WCHAR), written = 0;
+    bool complete = WriteFile(file, document.text, bytes, &written, nullptr) && written == bytes;
+    complete = complete && FlushFileBuffers(file) && GetFileSize(file, nullptr) == bytes;
     complete = CloseHandle(file) && complete;
     if (complete && MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     DeleteFileW(temp);
@@ -165,8 +176,9 @@ bool WriteReplacing(XmlDocument* document, const WCHAR* path) {
 
 bool SettingsSave() {
     if (Store.keepUnreadable && !KeepUnreadableFile(Store.path)) return false;
-    XmlDocument* document = BuildDocument();
+    Out document = {nullptr, 0, 0};
+    PutDocument(&document);
     bool saved = WriteReplacing(document, Store.path);
-    XmlFreeNode(document);
+    MemFree(document.text);
     return saved;
 }

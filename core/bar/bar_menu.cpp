@@ -92,7 +92,12 @@ void BarOnCommand(HWND bar, WPARAM wp, LPARAM lp) {
     case IDM_EXIT: BarExitRule(bar); return;
     case IDM_CONFIGURATION: ConfigWindowOpen(bar); return;
     case IDM_HELP: ShowHelp(bar); return;
-    case IDM_ABOUT: AboutWindowOpen(bar); return;
+    case IDM_ABOUT: {
+        RECT monitor;
+        BarGetMonitorRect(&monitor);
+        AboutWindowOpen(monitor);
+        return;
+    }
     }
     if (command >= IDM_PROFILE_FIRST) ProfileSelect(command - IDM_PROFILE_FIRST);
 }

@@ -108,3 +108,33 @@ public:
 private:
     HANDLE h_;
 };
+
+// A named mutex taken at construction (created initially owned). busy() is
+// true when the mutex existed already: somebody else holds it and this owner
+// holds nothing. Otherwise it is released and closed at destruction, on the
+// thread that took it. A null name, or a mutex that cannot be made at all,
+// is never busy: the caller goes on as if it held it.
+class MutexOwner {
+public:
+    explicit MutexOwner(const WCHAR* name) {
+        if (!name) return;
+        h_ = CreateMutexW(nullptr, TRUE, name);
+        if (h_ && GetLastError() == ERROR_ALREADY_EXISTS) {
+            CloseHandle(h_);
+            h_ = nullptr;
+            busy_ = true;
+        }
+    }
+    ~MutexOwner() {
+        if (!h_) return;
+        ReleaseMutex(h_);
+        CloseHandle(h_);
+    }
+    MutexOwner(const MutexOwner&) = delete;
+    MutexOwner& operator=(const MutexOwner&) = delete;
+    bool busy() const { return busy_; }
+
+private:
+    HANDLE h_ = nullptr;
+    bool busy_ = false;
+};

@@ -38,6 +38,13 @@ void SkinFree() {
     }
 }
 
+bool SkinOwnsFont(HFONT font) {
+    if (!font) return false;
+    for (HFONT f : g_fonts)
+        if (f == font) return true;
+    return false;
+}
+
 void MeasureText(const WCHAR* text, SIZE* size, HFONT font) {
     ScopedMemDC dc(nullptr);
     SelectScope select(dc, font);

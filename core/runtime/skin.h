@@ -10,6 +10,8 @@ int SkinInit();
 // the fonts; null for style 8 or more.
 HFONT WINAPI SkinGetFont(WORD style);
 void SkinFree();
+// True for a font of the cache: controls handed one must never delete it.
+bool SkinOwnsFont(HFONT font);
 
 void MeasureText(const WCHAR* text, SIZE* size, HFONT font);
 void GetAverageCharSize(HFONT font, SIZE* size);

@@ -1,7 +1,8 @@
 // Option controls built into the host's options panel. They live in a
 // container window of our own so that their notifications come to us; each
 // change is written through the host callback at once and the module (on
-// the host's plug-in thread) is told to re-read its settings.
+// the host's plug-in thread) is told to re-read its settings. The interval
+// slider and the defaults button are the host's own controls.
 #include "sysmon.h"
 
 static const WCHAR kOptionsClass[] = L"SysMonOptions";
@@ -15,7 +16,14 @@ enum OptionId {
     ID_DRIVE,
     ID_TIME_FORMAT,
     ID_DATE_FORMAT,
+    ID_INTERVAL_SLIDER,
+    ID_DEFAULTS,
 };
+
+// The slider covers the usual intervals; longer ones are typed.
+constexpr int kSliderMaxInterval = 60;
+// Posted to the container by the defaults button: build the page again.
+constexpr UINT OM_REBUILD = WM_APP + 1;
 
 struct OptionsState {
     HWND window;
@@ -47,8 +55,10 @@ static OptionsState* StateOf(HWND w) { return reinterpret_cast<OptionsState*>(Ge
 
 static HWND AddControl(HWND parent, const WCHAR* cls, const WCHAR* text, DWORD style, DWORD exStyle, int x, int y, int w,
                        int h, int id) {
+    // The host registers its controls under its own instance, so they are
+    // found by that one; the system's classes are found under any.
     HWND c = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_host.instance, nullptr);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (c) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(HostFont(0)), FALSE);
     return c;
 }
@@ -57,8 +67,8 @@ static void AddLabel(HWND parent, int row, const WCHAR* text) {
     AddControl(parent, L"STATIC", text, SS_LEFT | SS_NOPREFIX, 0, 8, 8 + row * kRowHeight + 4, kLabelWidth, 18, 0);
 }
 
-static HWND AddEdit(HWND parent, int row, int width, int id, const WCHAR* text, DWORD style) {
-    HWND edit = AddControl(parent, L"EDIT", text, WS_TABSTOP | ES_AUTOHSCROLL | style, WS_EX_CLIENTEDGE, kControlX,
+static HWND AddEdit(HWND parent, int row, int x, int width, int id, const WCHAR* text, DWORD style) {
+    HWND edit = AddControl(parent, L"EDIT", text, WS_TABSTOP | ES_AUTOHSCROLL | style, WS_EX_CLIENTEDGE, x,
                            8 + row * kRowHeight, width, 22, id);
     SendMessageW(edit, EM_LIMITTEXT, kFormatChars - 1, 0);
     return edit;
@@ -94,8 +104,13 @@ static void BuildModuleOptions(HWND w, OptionsState* s) {
     WCHAR number[16];
     wsprintfW(number, L"%d", set.interval);
     AddLabel(w, row, L"Update every");
-    AddEdit(w, row, 48, ID_INTERVAL, number, ES_NUMBER);
-    AddControl(w, L"STATIC", L"seconds", SS_LEFT, 0, kControlX + 54, 8 + row * kRowHeight + 4, 80, 18, 0);
+    HWND slider = AddControl(w, TV2SLIDER_CLASS_NAME, nullptr, WS_TABSTOP | SLS_THUMB, 0, kControlX,
+                             8 + row * kRowHeight + 3, 120, 16, ID_INTERVAL_SLIDER);
+    SendMessageW(slider, SLM_SETMAX, kSliderMaxInterval, 0);
+    SendMessageW(slider, SLM_SETMIN, 1, 0);
+    SendMessageW(slider, SLM_SETPOS, set.interval < kSliderMaxInterval ? set.interval : kSliderMaxInterval, 0);
+    AddEdit(w, row, kControlX + 126, 48, ID_INTERVAL, number, ES_NUMBER);
+    AddControl(w, L"STATIC", L"seconds", SS_LEFT, 0, kControlX + 180, 8 + row * kRowHeight + 4, 80, 18, 0);
     ++row;
     AddLabel(w, row, L"Text colour");
     AddColorCombo(w, row++, ID_TEXT_COLOR, set.textColor);
@@ -135,13 +150,16 @@ static void BuildModuleOptions(HWND w, OptionsState* s) {
     }
     case KIND_CLOCK:
         AddLabel(w, row, L"Time format");
-        AddEdit(w, row++, 160, ID_TIME_FORMAT, set.timeFormat, 0);
+        AddEdit(w, row++, kControlX, 160, ID_TIME_FORMAT, set.timeFormat, 0);
         AddLabel(w, row, L"Date format");
-        AddEdit(w, row++, 160, ID_DATE_FORMAT, set.dateFormat, 0);
+        AddEdit(w, row++, kControlX, 160, ID_DATE_FORMAT, set.dateFormat, 0);
         AddControl(w, L"STATIC", L"HH hours, mm minutes, ss seconds, tt AM/PM; d day, dddd weekday, MMMM month, yyyy year.",
                    SS_LEFT | SS_NOPREFIX, 0, kControlX, 8 + row * kRowHeight, 280, 32, 0);
+        row += 1;
         break;
     }
+    AddControl(w, FANCYBUTTON_CLASS_NAME, L"Restore defaults", WS_TABSTOP, 0, 8, 8 + (row + 1) * kRowHeight + 4, 110,
+               24, ID_DEFAULTS);
 }
 
 static void NotifyModule(OptionsState* s) {
@@ -176,8 +194,25 @@ static void OnCommand(OptionsState* s, int id, int code, HWND control) {
         if (!StrParseInt(text, &value) || value < 1 || value > kMaxInterval) return;  // half-typed: wait for more
         set.interval = value;
         SettingWriteInt(record, L"interval", value);
+        HWND slider = GetDlgItem(s->window, ID_INTERVAL_SLIDER);
+        SendMessageW(slider, SLM_SETPOS, value < kSliderMaxInterval ? value : kSliderMaxInterval, 0);
         break;
     }
+    case ID_INTERVAL_SLIDER: {
+        // The edit box writes the value as if it had been typed.
+        if (code != SLN_CHANGED) return;
+        WCHAR number[16];
+        wsprintfW(number, L"%u", static_cast<UINT>(SendMessageW(control, SLM_GETPOS, 0, 0)));
+        SetDlgItemTextW(s->window, ID_INTERVAL, number);
+        return;
+    }
+    case ID_DEFAULTS:
+        if (code != FBN_CLICKED) return;
+        SettingsDefaults(s->kind, &set);
+        SettingsWrite(record, s->kind, &set);
+        // Not now: the button that sent this is still in its handler.
+        PostMessageW(s->window, OM_REBUILD, 0, 0);
+        break;
     case ID_TEXT_COLOR:
     case ID_ACCENT_COLOR: {
         if (code != CBN_SELCHANGE) return;
@@ -223,6 +258,11 @@ static LRESULT CALLBACK OptionsProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
         break;
     case WM_COMMAND: OnCommand(StateOf(w), LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+    case OM_REBUILD:
+        if (OptionsState* s = StateOf(w)) {
+            if (s->window == w) OptionsShow(s->record, GetParent(w));
+        }
+        return 0;
     case WM_CTLCOLORSTATIC:
         // Labels on the panel's face rather than a window-coloured box.
         SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));

@@ -63,10 +63,32 @@ static void ModuleFitWidth(Module* m) {
     g_host.callback(HC_SET_MODULE_WIDTH, m->record, static_cast<UINT_PTR>(width), 0);
 }
 
+// Whether any part of the module can be seen: the bar collapsed by autohide
+// clips its modules away entirely, and the exposing expansion repaints them.
+static bool ModuleInSight(HWND window) {
+    HDC dc = GetDC(window);
+    if (!dc) return true;
+    RECT box;
+    int region = GetClipBox(dc, &box);
+    ReleaseDC(window, dc);
+    return region != NULLREGION;
+}
+
+// Most ticks change nothing a user can see (a disk's free space, a network
+// idle at zero, memory within the same percent): those cost no repaint. The
+// CPU graph moves on every reading.
 static void ModuleRefresh(Module* m) {
+    WCHAR before[kTextChars];
+    StrCopy(before, m->text, kTextChars);
+    int percent = m->percent;
+    BOOL valid = m->valid;
     KindOps(m->kind)->sample(m);
-    ModuleFitWidth(m);
-    InvalidateRect(m->window, nullptr, FALSE);
+    bool changed = (m->kind == KIND_CPU && m->settings.graph) || percent != m->percent || valid != m->valid ||
+                   lstrcmpW(before, m->text) != 0;
+    if (changed) {
+        ModuleFitWidth(m);
+        if (ModuleInSight(m->window)) InvalidateRect(m->window, nullptr, FALSE);
+    }
     PopupRefresh(m);
 }
 
