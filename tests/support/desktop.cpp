@@ -60,11 +60,10 @@ std::wstring WindowText(HWND w) {
     return buf;
 }
 
-void MoveMouse(int x, int y) {
-    SetCursorPos(x, y);
-    // Wine starts a Unix program given by its drive-Z path; it may return
-    // before the program has finished.
-    std::wstring cmd = L"Z:\\usr\\bin\\xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y);
+namespace {
+// Wine starts a Unix program given by its drive-Z path; it may return before
+// the program has finished.
+void RunHostProgram(std::wstring cmd) {
     STARTUPINFOW si = {sizeof(si)};
     PROCESS_INFORMATION pi = {};
     if (CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
@@ -72,6 +71,29 @@ void MoveMouse(int x, int y) {
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
     }
+}
+}  // namespace
+
+void MoveMouse(int x, int y) {
+    SetCursorPos(x, y);
+    RunHostProgram(L"Z:\\usr\\bin\\xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y));
+}
+
+bool SaveScreenshot(const std::wstring& unixPath) {
+    std::wstring path = L"Z:" + unixPath;
+    for (auto& c : path) c = c == L'/' ? L'\\' : c;
+    DeleteFileW(path.c_str());
+    RunHostProgram(L"Z:\\usr\\bin\\import -window root " + unixPath);
+    // The finished file is the proof: its size holds still.
+    DWORD last = 0;
+    return WaitFor([&] {
+        WIN32_FILE_ATTRIBUTE_DATA d = {};
+        GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d);
+        bool settled = d.nFileSizeLow && d.nFileSizeLow == last;
+        last = d.nFileSizeLow;
+        Sleep(200);
+        return settled;
+    }, 20000);
 }
 
 COLORREF ScreenPixel(int x, int y) {

@@ -31,6 +31,9 @@ std::wstring WindowText(HWND w);
 // the windows under it see the move.
 void MoveMouse(int x, int y);
 COLORREF ScreenPixel(int x, int y);
+// Saves the whole screen as a PNG (ImageMagick's import) for a person to look
+// at; false when no file came.
+bool SaveScreenshot(const std::wstring& unixPath);
 
 // Calls check every 10 ms until it returns true or the time is up.
 template <typename F>

@@ -11,7 +11,7 @@ LRESULT CALLBACK TestWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         t->senders.push_back(lp);
         return 0;
     }
-    if (t && msg == WM_CTLCOLORSTATIC) {
+    if (t && (msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLORBTN)) {
         t->ctlColors++;
         SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
         return reinterpret_cast<LRESULT>(t->brush);

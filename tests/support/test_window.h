@@ -2,8 +2,9 @@
 // The one window of the in-process window tests: a plain top-level window,
 // shown without activation (under Wine an activated window is managed, and
 // destroying it then waits two seconds for a window manager that is not
-// there). It records the WM_COMMANDs it gets, answers WM_CTLCOLORSTATIC with
-// its brush, and hands every message to the test's hook first.
+// there). It records the WM_COMMANDs it gets, answers WM_CTLCOLORSTATIC and
+// WM_CTLCOLORBTN with its brush, and hands every message to the test's hook
+// first.
 #include <windows.h>
 
 #include <functional>

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "controls/controls.h"
+#include "core/runtime/app_state.h"
 #include "plugins/tovara2_sdk.h"
 #include "support/program_run.h"
 #include "support/test_window.h"
@@ -90,6 +92,8 @@ UINT WINAPI Host(UINT code, void* record, UINT_PTR a, UINT_PTR b) {
 class SysMonTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        AppInstance = GetModuleHandleW(nullptr);
+        ControlsRegister();  // the host's controls, as start-up registers them
         WNDCLASSW wc = {};
         wc.lpfnWndProc = ModuleProc;
         wc.hInstance = GetModuleHandleW(nullptr);
@@ -184,6 +188,18 @@ TEST_F(SysMonTest, OptionsAreBuiltInThePanelWrittenAtOnceAndAllRemovedOnHide) {
     EXPECT_EQ(0u, g_settings.count(L"SysMon.dll/Clock/interval")) << "an empty interval is no value";
     SetWindowTextW(interval, L"7");
     EXPECT_EQ(L"7", g_settings[L"SysMon.dll/Clock/interval"]);
+    // The slider beside it follows the number and writes it through the box.
+    HWND slider = FindWindowExW(container, nullptr, TV2SLIDER_CLASS_NAME, nullptr);
+    EXPECT_EQ(7, SendMessageW(slider, SLM_GETPOS, 0, 0));
+    SendMessageW(slider, SLM_SETPOS, 30, 1);
+    tv2test::Pump(20);
+    EXPECT_EQ(L"30", g_settings[L"SysMon.dll/Clock/interval"]);
+    // The defaults button writes the defaults and builds the page anew.
+    SendMessageW(FindWindowExW(container, nullptr, FANCYBUTTON_CLASS_NAME, nullptr), WM_KEYUP, VK_SPACE, 0);
+    tv2test::Pump(20);
+    EXPECT_EQ(L"HH:mm:ss", g_settings[L"SysMon.dll/Clock/time_format"]);
+    EXPECT_EQ(L"1", g_settings[L"SysMon.dll/Clock/interval"]);
+    EXPECT_FALSE(IsWindow(container));
     Options(PKG_HIDE_OPTIONS, clock, nullptr);
     EXPECT_EQ(0, Descendants(panel.hwnd));
 }
