@@ -159,3 +159,11 @@ void UbbParse(PtrArray* runs, const WCHAR* markup) {
     }
     DropLink(&ps);
 }
+
+void UbbPlainText(WCHAR* out, const WCHAR* text, int size) {
+    StrCopyN(out, text ? text : L"", size);
+    for (WCHAR* p = out; *p; ++p) {
+        if (*p == L'[') *p = L'(';
+        if (*p == L']') *p = L')';
+    }
+}

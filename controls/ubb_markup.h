@@ -38,3 +38,8 @@ struct UbbRun {
 void UbbParse(PtrArray* runs, const WCHAR* markup);
 // Frees every run and each link record once; the list stays, empty.
 void UbbFreeRuns(PtrArray* runs);
+
+// Copies text that must show as it is (a name a package chose, a file name)
+// for use inside markup: at most size - 1 characters, brackets turned into
+// parentheses so that none opens a tag. Null gives an empty text.
+void UbbPlainText(WCHAR* out, const WCHAR* text, int size);

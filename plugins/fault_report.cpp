@@ -1,8 +1,8 @@
 // The exception table and the report text of a module fault.
 #include "plugins/fault_report.h"
 
+#include "controls/ubb_markup.h"
 #include "core/runtime/memory.h"
-#include "core/runtime/wstr.h"
 
 namespace {
 
@@ -63,11 +63,16 @@ const FaultEntry& FaultLookup(DWORD code) {
     return kUnknown;
 }
 
+#define REPORT_DETAILS                                                                                      \
+    L"\n\n[u]Code:[/u] 0x%.8X\n[u]Type:[/u] %s\n[u]Description:[/u] %s\n\nYou can help us track down the cause " \
+    L"of the problem by [link=" FAULT_REPORT_LINK L"]submitting[/link] this problem to the developers."
+
 const WCHAR kReportFormat[] =
     L"The module '%s' of package '%s' (%s) caused the following exception and has been deactivated. You can "
-    L"reactivate it in the configuration screen.\n\n[u]Code:[/u] 0x%.8X\n[u]Type:[/u] %s\n[u]Description:[/u] "
-    L"%s\n\nYou can help us track down the cause of the problem by [link=" FAULT_REPORT_LINK
-    L"]submitting[/link] this problem to the developers.";
+    L"reactivate it in the configuration screen." REPORT_DETAILS;
+
+const WCHAR kOptionsFormat[] =
+    L"The options of package '%s' (%s) caused the following exception and have been closed." REPORT_DETAILS;
 
 // wsprintfW writes at most 1024 characters per call.
 const int kFormatLimit = 1024;
@@ -85,16 +90,21 @@ WCHAR* FaultReportText(const WCHAR* moduleName, const WCHAR* packageName, const 
     const int kNameMax = 100;
     WCHAR names[3][kNameMax];
     const WCHAR* sources[3] = {moduleName, packageName, fileName};
-    for (int i = 0; i < 3; ++i) {
-        StrCopyN(names[i], sources[i] ? sources[i] : L"", kNameMax);
-        for (WCHAR* p = names[i]; *p; ++p) {
-            if (*p == L'[') *p = L'(';
-            if (*p == L']') *p = L')';
-        }
-    }
+    for (int i = 0; i < 3; ++i) UbbPlainText(names[i], sources[i], kNameMax);
     WCHAR* text = static_cast<WCHAR*>(MemAlloc((kFormatLimit + 1) * sizeof(WCHAR)));
     if (!text) return nullptr;
     wsprintfW(text, kReportFormat, names[0], names[1], names[2], code, FaultShortName(code),
               FaultDescription(code));
+    return text;
+}
+
+WCHAR* FaultOptionsReportText(const WCHAR* packageName, const WCHAR* fileName, DWORD code) {
+    const int kNameMax = 100;
+    WCHAR name[kNameMax], file[kNameMax];
+    UbbPlainText(name, packageName, kNameMax);
+    UbbPlainText(file, fileName, kNameMax);
+    WCHAR* text = static_cast<WCHAR*>(MemAlloc((kFormatLimit + 1) * sizeof(WCHAR)));
+    if (!text) return nullptr;
+    wsprintfW(text, kOptionsFormat, name, file, code, FaultShortName(code), FaultDescription(code));
     return text;
 }

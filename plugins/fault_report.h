@@ -15,6 +15,10 @@ const WCHAR* FaultDescription(DWORD code);
 // (MemFree). Null names are shown empty.
 WCHAR* FaultReportText(const WCHAR* moduleName, const WCHAR* packageName, const WCHAR* fileName, DWORD code);
 
+// The report of a package whose options (the windows it made in the
+// configuration window's options panel) faulted; heap text as above.
+WCHAR* FaultOptionsReportText(const WCHAR* packageName, const WCHAR* fileName, DWORD code);
+
 // The message box's title and header line.
 #define FAULT_REPORT_TITLE L"Tovara2 - Error"
 #define FAULT_REPORT_HEADER L"An exception in one of Tovara2's modules was encountered."

@@ -23,6 +23,11 @@ void PostWelcome(WPARAM noModulesLeft) {
     if (PluginSys.host.showWelcome) PluginSys.host.showWelcome(noModulesLeft != 0);
 }
 
+// The host lists the modules (the configuration window's Plugins page).
+void TellHostModulesChanged() {
+    if (PluginSys.host.packagesChanged) PluginSys.host.packagesChanged();
+}
+
 UINT_PTR Register(const ModuleRegistration* request) {
     if (!request || !request->package) return MODULE_ERR_RECORD;
     if (!request->descriptor || !request->result) return MODULE_ERR_NULL;
@@ -34,6 +39,7 @@ UINT_PTR Register(const ModuleRegistration* request) {
     }
     ModuleApplyActivated(r);
     *request->result = r;
+    TellHostModulesChanged();
     return MODULE_OK;
 }
 
@@ -222,6 +228,7 @@ UINT_PTR WINAPI ModuleRequestHandler(UINT code, UINT_PTR parameter) {
             PtrArrayRemove(PluginSys.modules.items, r);
         }
         ModuleDestroy(r);
+        TellHostModulesChanged();
         return MODULE_OK;
     case PT_ACTIVATE_MODULE:
         return Activate(r);

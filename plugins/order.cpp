@@ -188,7 +188,7 @@ void OrderSwapModules(ModuleRecord* a, ModuleRecord* b) {
 }
 
 void OrderMoveModule(ModuleRecord* record, BOOL later) {
-    if (!record || !PluginSys.modules.items || !ModuleIsVisible(record)) return;
+    if (!record || !PluginSys.modules.items) return;
     {
         // The whole move under the module lock, so the PluginThread cannot
         // change the list between the steps (module lock before order lock).
@@ -200,7 +200,9 @@ void OrderMoveModule(ModuleRecord* record, BOOL later) {
         UINT count = PtrArrayCount(list);
         UINT i = 0;
         while (i < count && PtrArrayGet(list, i) != record) i++;
-        if (i == count) return;
+        // Looked at only once it is known to be listed: callers on other
+        // threads may hold a record that has gone.
+        if (i == count || !ModuleIsVisible(record)) return;
         for (;;) {
             if (later ? i + 1 >= count : i == 0) break;
             UINT j = later ? i + 1 : i - 1;

@@ -17,7 +17,8 @@ struct PluginHost {
     // Module windows exist (false) or none is left (true). Called on the
     // plug-in threads: the host must not wait on them from here (post).
     void (*showWelcome)(bool noModulesLeft);
-    // The package list changed (a package was listed, removed, loaded or
-    // unloaded). Called on the FolderWatcher; post, never send. May be null.
+    // The package or module list changed (a package was listed or removed,
+    // a module registered or unregistered). Called on the FolderWatcher and
+    // the PluginThread; post, never send. May be null.
     void (*packagesChanged)();
 };

@@ -109,6 +109,22 @@ bool ListContains(LockedList& list, const void* item) {
     return false;
 }
 
+void PluginsVisit(PluginVisitor visit, void* context) {
+    if (!PluginSys.started) return;
+    {
+        ListLock lock(PluginSys.packages);
+        for (UINT i = 0; i < PtrArrayCount(PluginSys.packages.items); i++)
+            visit(context, static_cast<PackageRecord*>(PtrArrayGet(PluginSys.packages.items, i)), nullptr);
+    }
+    // A module's package outlives it: packages unregister their modules
+    // before they leave the list.
+    ListLock lock(PluginSys.modules);
+    for (UINT i = 0; i < PtrArrayCount(PluginSys.modules.items); i++) {
+        ModuleRecord* m = static_cast<ModuleRecord*>(PtrArrayGet(PluginSys.modules.items, i));
+        visit(context, m->package, m);
+    }
+}
+
 void PluginProfileLoad() {
     if (!PluginSys.started) return;
     LayoutRereadAlignmentAndStyle();

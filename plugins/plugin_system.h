@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "plugins/plugin_host.h"
+#include "plugins/tovara2_sdk.h"
 
 // The table is copied; the host window must outlive PluginSystemStop.
 bool PluginSystemStart(const PluginHost* host);
@@ -18,3 +19,12 @@ void ModulesDrawFrames(HWND bar, HDC dc);
 // around profile switches; start and stop call them too.
 void PluginProfileLoad();
 void PluginProfileSave();
+
+// Walks the listed packages, then the listed modules (module given, with its
+// package), each under its list's lock, so that nothing is read while its
+// owner frees it. The visitor copies what it needs and keeps the records
+// only as identities: before handing one to anything it checks it with
+// PackageIsListed or ModuleIsListed. It must not call into the plug-in
+// system. Any thread.
+typedef void (*PluginVisitor)(void* context, const PackageRecord* package, const ModuleRecord* module);
+void PluginsVisit(PluginVisitor visit, void* context);

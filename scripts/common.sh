@@ -6,13 +6,16 @@
 # The same sources are therefore also built for 64-bit Windows, and that build
 # is what runs under 64-bit Wine for the tests and the run command; the 32-bit
 # build is compiled, linked and checked (imports, entry point, size, record
-# layouts) alongside it.
+# layouts) alongside it. The 32-bit build's tests run in a guest system under
+# qemu's software CPU, whose kernel does run 32-bit code (guest-prepare.sh,
+# guest-run.sh; inside it TV2_WINE is the 32-bit Wine).
 
 TV2_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TV2_BUILD32=${TV2_BUILD32:-$TV2_TOP/build}
 TV2_BUILD64=${TV2_BUILD64:-$TV2_TOP/build64}
-TV2_WINE=/usr/lib/wine/wine64
-export TV2_TOP TV2_BUILD32 TV2_BUILD64 TV2_WINE
+TV2_WINE=${TV2_WINE:-/usr/lib/wine/wine64}
+TV2_WINESERVER=${TV2_WINESERVER:-/usr/lib/wine/wineserver64}
+export TV2_TOP TV2_BUILD32 TV2_BUILD64 TV2_WINE TV2_WINESERVER
 export WINELOADER=$TV2_WINE
 export WINEDEBUG=${WINEDEBUG:--all}
 # No installer prompts for .NET or Gecko; and no crash dialog: a crashing
@@ -39,12 +42,26 @@ tv2_install() {
   command -v xdotool >/dev/null || need+=(xdotool)
   command -v import >/dev/null || need+=(imagemagick)
   command -v python3 >/dev/null || need+=(python3)
-  if [ ${#need[@]} -gt 0 ]; then
-    tv2_log "installing ${need[*]}"
-    apt-get update -qq >/dev/null &&
-      DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/var/tmp/tv2-apt.log 2>&1 ||
-      { tv2_log "installing failed, see /var/tmp/tv2-apt.log"; return 1; }
-  fi
+  tv2_apt_install "${need[@]}"
+}
+
+# What preparing and running the 32-bit test guest needs on this machine.
+tv2_install_guest_tools() {
+  local need=()
+  command -v qemu-system-x86_64 >/dev/null || need+=(qemu-system-x86)
+  command -v debootstrap >/dev/null || need+=(debootstrap)
+  command -v mkfs.ext4 >/dev/null || need+=(e2fsprogs)
+  command -v cpio >/dev/null || need+=(cpio)
+  [ -f /usr/share/keyrings/debian-archive-keyring.gpg ] || need+=(debian-archive-keyring)
+  tv2_apt_install "${need[@]}"
+}
+
+tv2_apt_install() {
+  [ $# -gt 0 ] || return 0
+  tv2_log "installing $*"
+  apt-get update -qq >/dev/null &&
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/var/tmp/tv2-apt.log 2>&1 ||
+    { tv2_log "installing failed, see /var/tmp/tv2-apt.log"; return 1; }
 }
 
 TV2_STARTED_XVFB=
@@ -73,7 +90,7 @@ tv2_start_services() {
     "$TV2_WINE" wineboot -i >/var/tmp/tv2-wineboot.log 2>&1 </dev/null
   fi
   if ! tv2_wineserver_running; then
-    /usr/lib/wine/wineserver64 -p </dev/null >/dev/null 2>&1 &
+    "$TV2_WINESERVER" -p </dev/null >/dev/null 2>&1 &
     TV2_STARTED_WINESERVER=1
   fi
   # Wait until the prefix is complete and warm, so the first test is not slow.
@@ -102,7 +119,7 @@ tv2_wineserver_running() {
 
 tv2_stop_services() {
   if [ -n "$TV2_STARTED_WINESERVER" ]; then
-    /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+    "$TV2_WINESERVER" -k >/dev/null 2>&1 || true
     TV2_STARTED_WINESERVER=
   fi
   if [ -n "$TV2_STARTED_XVFB" ]; then

@@ -4,6 +4,7 @@
 #include "core/runtime/memory.h"
 #include "core/runtime/wstr.h"
 #include "settings/settings_state.h"
+#include "settings/xml_internal.h"
 
 namespace {
 // How many unreadable copies of one file are kept before giving up.
@@ -35,13 +36,9 @@ void Put(Out* o, const WCHAR* s) {
 
 void PutEscaped(Out* o, const WCHAR* s) {
     for (; s && *s; s++) {
-        switch (*s) {
-        case L'"': Put(o, L"&quot;"); break;
-        case L'\'': Put(o, L"&apos;"); break;
-        case L'&': Put(o, L"&amp;"); break;
-        case L'<': Put(o, L"&lt;"); break;
-        case L'>': Put(o, L"&gt;"); break;
-        default:
+        if (const WCHAR* entity = XmlEntityFor(*s)) {
+            Put(o, entity);
+        } else {
             Grow(o, 1);
             o->text[o->used++] = *s;
         }

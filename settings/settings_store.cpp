@@ -94,6 +94,16 @@ int SettingsClose() {
     return saved ? 0 : 2;
 }
 
+int SettingsWrite() {
+    // Plug-in threads may be writing settings meanwhile.
+    StoreLock lock;
+    if (!Store.open) return 2;
+    if (!SettingsSave()) return 2;
+    // The unreadable file is kept now; the next save replaces our own.
+    Store.keepUnreadable = false;
+    return 0;
+}
+
 const WCHAR* SettingsFilePath() { return Store.open ? Store.path : nullptr; }
 
 int SettingsAddListener(SettingsListener listener) {

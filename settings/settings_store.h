@@ -26,6 +26,10 @@ int SettingsOpenFile(const WCHAR* path, const WCHAR* rootName);
 // Saves and frees everything: 0, or 2 when the file could not be written (the
 // file on disk is then as it was).
 int SettingsClose();
+// Writes the file now and keeps the store open: for the end of the Windows
+// session, after which no orderly exit comes. 0, or 2 when it could not be
+// written (the file on disk is then as it was).
+int SettingsWrite();
 // The file the open store reads and writes; null when closed.
 const WCHAR* SettingsFilePath();
 

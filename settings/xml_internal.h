@@ -3,6 +3,19 @@
 #include "core/runtime/memory.h"
 #include "settings/xml.h"
 
+// The entity the writer puts for c, or null where c stands as it is. The
+// settings store writes its file with the same escapes.
+inline const WCHAR* XmlEntityFor(WCHAR c) {
+    switch (c) {
+    case L'"': return L"&quot;";
+    case L'\'': return L"&apos;";
+    case L'&': return L"&amp;";
+    case L'<': return L"&lt;";
+    case L'>': return L"&gt;";
+    default: return nullptr;
+    }
+}
+
 // Heap copy of n characters plus a terminator.
 WCHAR* XmlCopyChars(const WCHAR* s, UINT n);
 

@@ -46,14 +46,8 @@ void Put(Writer* w, const WCHAR* s) {
 void PutEscaped(Writer* w, const WCHAR* s) {
     if (!s) return;
     for (; *s; s++) {
-        switch (*s) {
-        case L'"': Put(w, L"&quot;"); break;
-        case L'\'': Put(w, L"&apos;"); break;
-        case L'&': Put(w, L"&amp;"); break;
-        case L'<': Put(w, L"&lt;"); break;
-        case L'>': Put(w, L"&gt;"); break;
-        default: PutChar(w, *s); break;
-        }
+        if (const WCHAR* entity = XmlEntityFor(*s)) Put(w, entity);
+        else PutChar(w, *s);
     }
 }
 

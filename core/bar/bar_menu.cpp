@@ -3,6 +3,7 @@
 #include "config/config_window.h"
 #include "core/bar/bar_behaviours.h"
 #include "core/bar/bar_window.h"
+#include "core/bar/monitors.h"
 #include "core/runtime/res_string.h"
 #include "settings/settings_store.h"
 #include "resources/resource_ids.h"
@@ -49,6 +50,11 @@ HMENU BuildProfilesMenu() {
 }
 
 void ShowHelp(HWND bar) { MessageBoxW(bar, L"Help not implemented yet", L"Tovara2", MB_ICONINFORMATION); }
+
+// What the configuration window needs of the bar.
+const ConfigHost kConfigHost = {BarGetMonitorRect, BarGetOpacity, BarSetOpacity, MonitorsGetCount, MonitorsGetPrimary};
+
+void OpenConfig(int page) { ConfigWindowOpen(&kConfigHost, page); }
 }  // namespace
 
 HMENU BarBuildMenu() {
@@ -82,7 +88,7 @@ void BarOnCommand(HWND bar, WPARAM wp, LPARAM lp) {
         // A link of the welcome text: 1 configures plug-ins, 2 is help.
         if (LOWORD(wp) != IDC_WELCOME) return;
         if (HIWORD(wp) == 1)
-            ConfigWindowOpen(bar);
+            OpenConfig(CONFIG_PAGE_PLUGINS);
         else if (HIWORD(wp) == 2)
             ShowHelp(bar);
         return;
@@ -90,7 +96,7 @@ void BarOnCommand(HWND bar, WPARAM wp, LPARAM lp) {
     UINT command = LOWORD(wp);
     switch (command) {
     case IDM_EXIT: BarExitRule(bar); return;
-    case IDM_CONFIGURATION: ConfigWindowOpen(bar); return;
+    case IDM_CONFIGURATION: OpenConfig(CONFIG_PAGE_NONE); return;
     case IDM_HELP: ShowHelp(bar); return;
     case IDM_ABOUT: {
         RECT monitor;
@@ -106,10 +112,10 @@ void BarExitRule(HWND bar) {
     // The program cannot end under an open configuration window.
     if (ConfigWindowIsOpen()) {
         MessageBeep(MB_ICONEXCLAMATION);
-        ConfigWindowOpen(bar);
+        OpenConfig(CONFIG_PAGE_NONE);
         return;
     }
     DestroyWindow(bar);
 }
 
-void BarOnDoubleClick(HWND bar) { ConfigWindowOpen(bar); }
+void BarOnDoubleClick(HWND bar) { OpenConfig(CONFIG_PAGE_NONE); }

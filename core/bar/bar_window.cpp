@@ -8,6 +8,7 @@
 
 #include "core/runtime/app_state.h"
 #include "core/bar/bar_behaviours.h"
+#include "config/config_window.h"
 #include "plugins/layout.h"
 #include "plugins/plugin_system.h"
 #include "settings/settings_store.h"
@@ -62,7 +63,7 @@ LRESULT BarOnCreate(HWND w) {
     BarLoadSettings(nullptr);
     UpdateWindow(w);
     ShowWindow(w, SW_SHOW);
-    PluginHost host = {w, BarGetModuleArea, BarFitPopupRect, BarShowWelcomeLater, nullptr};
+    PluginHost host = {w, BarGetModuleArea, BarFitPopupRect, BarShowWelcomeLater, ConfigWindowPackagesChanged};
     PluginSystemStart(&host);
     SettingsAddListener(BarOnSettingsEvent);
     DragAcceptFiles(w, TRUE);

@@ -90,25 +90,6 @@ private:
     HGDIOBJ old_;
 };
 
-// A kernel handle (event, thread, file, mutex) closed with CloseHandle.
-class HandleOwner {
-public:
-    explicit HandleOwner(HANDLE h = nullptr) : h_(h) {}
-    ~HandleOwner() { reset(); }
-    HandleOwner(const HandleOwner&) = delete;
-    HandleOwner& operator=(const HandleOwner&) = delete;
-    void reset(HANDLE h = nullptr) {
-        if (h_ && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-        h_ = h;
-    }
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
-    operator HANDLE() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
 // A named mutex taken at construction (created initially owned). busy() is
 // true when the mutex existed already: somebody else holds it and this owner
 // holds nothing. Otherwise it is released and closed at destruction, on the

@@ -15,12 +15,18 @@ inline void PackageLogV(HMODULE self, const char* format, va_list args) {
     wchar_t path[MAX_PATH];
     DWORD len = GetModuleFileNameW(self, path, MAX_PATH - 5);
     lstrcpyW(path + len, L".log");
+    // The package's threads take turns: appends from two handles at once
+    // overwrite each other under some Wine builds.
+    static volatile LONG busy;
+    while (InterlockedExchange(&busy, 1)) Sleep(0);
     HANDLE h = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    DWORD written;
-    WriteFile(h, line, static_cast<DWORD>(n), &written, nullptr);
-    CloseHandle(h);
+    if (h != INVALID_HANDLE_VALUE) {
+        DWORD written;
+        WriteFile(h, line, static_cast<DWORD>(n), &written, nullptr);
+        CloseHandle(h);
+    }
+    InterlockedExchange(&busy, 0);
 }
 
 inline void PackageLog(HMODULE self, const char* format, ...) {

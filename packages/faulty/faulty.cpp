@@ -6,6 +6,8 @@
 //   Child    makes a child window whose own timer handler divides by zero
 //   Orphan   makes an unowned popup whose own timer handler divides by zero
 //   Steady   never faults
+// Its own options (PKG_SHOW_OPTIONS without a module) are a child window in
+// the host's panel whose timer handler divides by zero on the host's thread.
 // Every tick, SETTINGS_SAVE and WM_DESTROY is logged to <its DLL path>.log.
 #include "../common/test_package.h"
 #include <windows.h>
@@ -21,6 +23,7 @@ const wchar_t* const kNames[KIND_COUNT] = {L"DivZero", L"Access", L"Unknown", L"
 ModuleRecord* g_modules[KIND_COUNT];
 int g_ticks[KIND_COUNT];
 HWND g_orphan;
+HWND g_options;
 const wchar_t kChildClass[] = L"FaultyChild";
 const UINT_PTR kChildTimer = 7;
 
@@ -133,6 +136,18 @@ extern "C" __declspec(dllexport) UINT_PTR WINAPI TV2PackageProc(UINT message, UI
         return reinterpret_cast<UINT_PTR>(&kInfo);
     case PKG_INIT:
         return Init(reinterpret_cast<PackageRecord*>(arg1), reinterpret_cast<TV2HostCallback>(arg2));
+    case PKG_SHOW_OPTIONS:
+        if (!arg1 && !g_options) {
+            g_options = CreateWindowExW(0, kChildClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                                        reinterpret_cast<HWND>(arg2), nullptr, g_self, nullptr);
+            SetTimer(g_options, kChildTimer, 10, nullptr);
+            Log("SHOW_OPTIONS");
+        }
+        return 0;
+    case PKG_HIDE_OPTIONS:
+        if (!arg1 && g_options) DestroyWindow(g_options);
+        g_options = nullptr;
+        return 0;
     case PKG_EXIT:
         UnregisterClassW(kChildClass, g_self);
         Log("EXIT");

@@ -1,7 +1,9 @@
 // Test package: registers <modules> modules (setting of its own node,
 // default 1) of <width> pixels and reports every call the host makes into it
 // as a line in <its DLL path>.log, so tests can see order and counts. Its
-// file may be copied under several names; each copy is its own package.
+// file may be copied under several names; each copy is its own package. A
+// copy whose file name holds a bracket takes that name (without ".dll") as
+// its package name, for the tests of markup in names.
 #include "../common/test_package.h"
 #include <windows.h>
 
@@ -16,7 +18,22 @@ ModuleRecord* g_modules[kMaxModules];
 int g_timers[kMaxModules];
 int g_moduleCount;
 
-const PackageInfo kInfo = {L"Probe", L"Tovara2 tests", L"https://example.invalid/probe"};
+WCHAR g_name[MAX_PATH] = L"Probe";
+const PackageInfo kInfo = {g_name, L"Tovara2 tests", L"https://example.invalid/probe"};
+
+void NameFromFile() {
+    WCHAR path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(g_self, path, MAX_PATH);
+    if (!n || n >= MAX_PATH) return;
+    const WCHAR* file = path;
+    for (const WCHAR* p = path; *p; p++)
+        if (*p == L'\\') file = p + 1;
+    bool bracket = false;
+    for (const WCHAR* p = file; *p; p++) bracket = bracket || *p == L'[';
+    if (!bracket) return;
+    lstrcpyW(g_name, file);
+    if (lstrlenW(g_name) > 4) g_name[lstrlenW(g_name) - 4] = 0;
+}
 
 #define Log(...) PackageLog(g_self, __VA_ARGS__)
 
@@ -103,7 +120,10 @@ extern "C" __declspec(dllexport) UINT_PTR WINAPI TV2PackageProc(UINT message, UI
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
-    if (reason == DLL_PROCESS_ATTACH) g_self = instance;
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_self = instance;
+        NameFromFile();
+    }
     if (reason == DLL_PROCESS_DETACH) Log("UNLOADED");
     return TRUE;
 }

@@ -18,15 +18,16 @@ std::vector<HWND> Children(HWND parent) {
     return children;
 }
 
-void Click(HWND w) {
+// The controls track the pointer by capturing it: press only once this one
+// holds it, or the press may still go to the control the pointer just left.
+void HoverThenClick(HWND w) {
     RECT r = {};
     GetWindowRect(w, &r);
     tv2test::MoveMouse((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
+    GUITHREADINFO info = {sizeof(info)};
+    DWORD thread = GetWindowThreadProcessId(w, nullptr);
+    tv2test::WaitFor([&] { return GetGUIThreadInfo(thread, &info) && info.hwndCapture == w; }, 2000);
+    tv2test::ClickWindow(w);
 }
 
 class ControlsRun : public ::testing::Test {
@@ -69,9 +70,9 @@ TEST_F(ControlsRun, APackageMakesEveryControlByClassNameAndHearsFromThem) {
     SendMessageW(children[5], WM_GETTEXT, 80, reinterpret_cast<LPARAM>(text));
     EXPECT_EQ(std::wstring(L"A scrolling text, longer than its little window on the bar"), text);
 
-    Click(children[1]);
+    tv2test::ClickWindow(children[1]);
     EXPECT_TRUE(tv2test::WaitForLogLine(log, "command 2 0")) << "the OK button clicked";
-    Click(children[4]);
+    HoverThenClick(children[4]);
     EXPECT_TRUE(tv2test::WaitForLogLine(log, "command 5 0")) << "the image clicked";
     RECT flat;
     GetWindowRect(children[0], &flat);

@@ -26,19 +26,15 @@ std::wstring FaultProfile(const std::wstring& faulty, const std::wstring& order)
 std::wstring Delay(const wchar_t* ticks) { return Setting(L"delay", L"num", ticks); }
 
 std::vector<HWND> ErrorBoxes(DWORD pid) {
-    std::pair<DWORD, std::vector<HWND>> boxes(pid, {});
-    EnumWindows(
-        [](HWND w, LPARAM lp) {
-            auto* b = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(lp);
-            DWORD pid = 0;
-            wchar_t title[64] = {};
-            GetWindowThreadProcessId(w, &pid);
-            GetWindowTextW(w, title, 64);
-            if (pid == b->first && lstrcmpW(title, L"Tovara2 - Error") == 0) b->second.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&boxes));
-    return boxes.second;
+    std::vector<HWND> boxes;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        wchar_t title[64] = {};
+        GetWindowThreadProcessId(w, &owner);
+        GetWindowTextW(w, title, 64);
+        if (owner == pid && lstrcmpW(title, L"Tovara2 - Error") == 0) boxes.push_back(w);
+    }
+    return boxes;
 }
 // The texts of a box's parts, once its report is in place.
 std::wstring BoxText(HWND box) {

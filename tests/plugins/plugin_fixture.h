@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/desktop.h"
 #include "support/test_window.h"
 
 struct ModuleRecord;
@@ -24,6 +25,7 @@ protected:
     void Stop();
     template <typename F>
     bool PumpUntil(F condition, DWORD timeoutMs = 10000) {
+        timeoutMs = tv2test::Patient(timeoutMs);
         for (DWORD start = GetTickCount(); !condition(); tv2test::Pump(10))
             if (GetTickCount() - start > timeoutMs) return false;
         return true;

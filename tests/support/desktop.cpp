@@ -66,13 +66,47 @@ namespace {
 void RunHostProgram(std::wstring cmd) {
     STARTUPINFOW si = {sizeof(si)};
     PROCESS_INFORMATION pi = {};
-    if (CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        WaitForSingleObject(pi.hProcess, 10000);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    // For a Unix program Wine may leave stray values in the process
+    // information: closing them would close a handle of ours (our standard
+    // output, or the program under test). Only a real process is touched.
+    if (!pi.dwProcessId || GetProcessId(pi.hProcess) != pi.dwProcessId) return;
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
 }
 }  // namespace
+
+DWORD Patient(DWORD timeoutMs) {
+    static const DWORD factor = [] {
+        wchar_t text[16] = {};
+        DWORD n = GetEnvironmentVariableW(L"TV2_PATIENCE", text, 16);
+        int f = n > 0 && n < 16 ? _wtoi(text) : 1;
+        return static_cast<DWORD>(f > 1 && f <= 100 ? f : 1);
+    }();
+    return timeoutMs > INFINITE / factor ? INFINITE : timeoutMs * factor;
+}
+
+void ClickWindow(HWND w, int clicks) {
+    RECT r = {};
+    GetWindowRect(w, &r);
+    ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2, clicks);
+}
+
+void ClickAt(int x, int y, int clicks) {
+    MoveMouse(x, y);
+    for (int i = 0; i < clicks; i++) {
+        // The place goes with the press: the pointer's move may still be on
+        // its way.
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_MOUSE;
+        in[0].mi.dx = in[1].mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        in[0].mi.dy = in[1].mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+        in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+        SendInput(2, in, sizeof(INPUT));
+    }
+}
 
 void MoveMouse(int x, int y) {
     SetCursorPos(x, y);

@@ -30,14 +30,22 @@ std::wstring WindowText(HWND w);
 // Moves the mouse: SetCursorPos, and under Xvfb the X pointer too, so that
 // the windows under it see the move.
 void MoveMouse(int x, int y);
+// Presses and releases the left button at a point of the screen, or over
+// the middle of w, with real input; twice for a double-click.
+void ClickAt(int x, int y, int clicks = 1);
+void ClickWindow(HWND w, int clicks = 1);
 COLORREF ScreenPixel(int x, int y);
 // Saves the whole screen as a PNG (ImageMagick's import) for a person to look
 // at; false when no file came.
 bool SaveScreenshot(const std::wstring& unixPath);
 
-// Calls check every 10 ms until it returns true or the time is up.
+// A time limit stretched by TV2_PATIENCE (a whole factor, default 1), which
+// the 32-bit guest sets: everything there runs on an emulated CPU.
+DWORD Patient(DWORD timeoutMs);
+// Calls check every 10 ms until it returns true or the (patient) time is up.
 template <typename F>
 bool WaitFor(F check, DWORD timeoutMs = 3000) {
+    timeoutMs = Patient(timeoutMs);
     for (DWORD began = GetTickCount();; Sleep(10)) {
         if (check()) return true;
         if (GetTickCount() - began >= timeoutMs) return false;

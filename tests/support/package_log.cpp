@@ -1,5 +1,7 @@
 #include "support/package_log.h"
 
+#include "support/desktop.h"
+
 namespace tv2test {
 
 std::vector<std::string> ReadLogLines(const std::wstring& path) {
@@ -36,6 +38,7 @@ int CountLines(const std::vector<std::string>& lines, const std::string& text) {
 
 bool WaitForLogLine(const std::wstring& path, const std::string& text, DWORD timeoutMs) {
     DWORD start = GetTickCount();
+    timeoutMs = Patient(timeoutMs);
     for (;;) {
         if (FindLine(ReadLogLines(path), text) >= 0) return true;
         if (GetTickCount() - start > timeoutMs) return false;

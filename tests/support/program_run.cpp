@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "support/desktop.h"
+
 namespace tv2test {
 namespace {
 // Build paths come in as Unix paths; Wine maps them through drive Z:.
@@ -119,6 +121,7 @@ bool ProgramRun::Start(const std::wstring& workingDir, DWORD timeoutMs) {
     if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
                         workingDir.empty() ? temp : workingDir.c_str(), &si, &pi_))
         return false;
+    timeoutMs = Patient(timeoutMs);
     for (DWORD began = GetTickCount(); GetTickCount() - began < timeoutMs;) {
         bar_ = FindProcessWindow(pi_.dwProcessId, L"Tovara2 Main Window");
         if (bar_ && IsWindowVisible(bar_)) return true;
@@ -129,7 +132,7 @@ bool ProgramRun::Start(const std::wstring& workingDir, DWORD timeoutMs) {
 
 DWORD ProgramRun::WaitExit(DWORD timeoutMs) {
     if (!pi_.hProcess) return kTimedOut;
-    if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(pi_.hProcess, Patient(timeoutMs)) != WAIT_OBJECT_0) {
         TerminateProcess(pi_.hProcess, 1);
         WaitForSingleObject(pi_.hProcess, 5000);
         return kTimedOut;
@@ -158,6 +161,7 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* className, const wchar_t* title
 }
 
 std::wstring TakeMessageBox(DWORD pid, DWORD timeoutMs, std::wstring* caption) {
+    timeoutMs = Patient(timeoutMs);
     for (DWORD began = GetTickCount(); GetTickCount() - began < timeoutMs; Sleep(20)) {
         HWND box = FindProcessWindow(pid, L"#32770");
         if (!box) continue;
