@@ -59,8 +59,8 @@ mutant settings-never-saved startup.cpp "integration core" "SettingsFile*:*Saved
   $'        ControlsUnregister();\n        SettingsClose();' $'        ControlsUnregister();'
 
 # --- XML and the settings store
-mutant xml-gt-unescaped xml_writer.cpp "settings" "XmlTest.*" \
-  $'case L\'>\': Put(w, L"&gt;"); break;' $'case L\'>\': PutChar(w, *s); break;'
+mutant xml-gt-unescaped xml_internal.h "settings integration" "XmlTest.*:StoreTest.*" \
+  $'case L\'>\': return L"&gt;";' $'case L\'>\': return nullptr;'
 mutant xml-indent-limit xml_writer.cpp "settings" "XmlTest.*" \
   'const UINT kMaxIndent = 16;' 'const UINT kMaxIndent = 15;'
 mutant xml-byte-order xml_writer.cpp "settings integration" "XmlTest.*" \
@@ -135,8 +135,8 @@ mutant mailbox-fail-code mailbox.cpp "plugins" "ThreadMailbox.*" \
   'UINT_PTR result = MAILBOX_FAILED;' 'UINT_PTR result = 0;'
 mutant guard-catches-warnings fault_guard.cpp "plugins integration" "FaultGuard.*" \
   'return (code & 0xC0000000) == 0xC0000000;' 'return (code & 0x80000000) != 0;'
-mutant report-bracket-open fault_report.cpp "plugins integration" "FaultReport.*" \
-  "if (*p == L'[') *p = L'(';" "if (*p == L'{') *p = L'(';"
+mutant report-bracket-open ubb_markup.cpp "plugins integration" "FaultReport.*" \
+  "        if (*p == L'[') *p = L'(';" "        if (*p == L'{') *p = L'(';"
 
 # --- Controls
 mutant ubb-target-uncut ubb_markup.cpp "controls" "Ubb*" \
