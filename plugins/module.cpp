@@ -190,15 +190,17 @@ void ModuleApplyActivated(ModuleRecord* record) {
     if (!record) return;
     WCHAR path[MAX_PATH + MODULE_NAME_MAX + 16];
     if (!ActivatedPath(record, path, MAX_PATH + MODULE_NAME_MAX + 16)) return;
+    // The order entry first: once the window is up, a stop on another
+    // thread may store the order at any moment, and must find the module.
+    WCHAR name[MODULE_NAME_MAX + 1];
+    ModuleGetName(record, name);
+    OrderEnsureEntry(record->package->fileName, name);
     DWORD wanted = 0;
     if (SettingsGetBool(path, &wanted) != 0) wanted = 0;
     if (!wanted && ModuleHasWindow(record))
         ModuleRequest(PT_DEACTIVATE_MODULE, reinterpret_cast<UINT_PTR>(record));
     else if (wanted && !ModuleHasWindow(record))
         ModuleRequest(PT_ACTIVATE_MODULE, reinterpret_cast<UINT_PTR>(record));
-    WCHAR name[MODULE_NAME_MAX + 1];
-    ModuleGetName(record, name);
-    OrderEnsureEntry(record->package->fileName, name);
 }
 
 void ModuleStoreActivated(ModuleRecord* record) {

@@ -69,15 +69,6 @@ LRESULT CALLBACK ModuleProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         Log("WM_DESTROY M%d", i);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(w, &ps);
-        RECT r;
-        GetClientRect(w, &r);
-        DrawTextW(dc, L"probe", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        EndPaint(w, &ps);
-        return 1;
-    }
     }
     return 0;
 }
@@ -96,7 +87,6 @@ BOOL Init(PackageRecord* record, TV2HostCallback host) {
         wsprintfW(d.name, L"M%lu", i);
         d.windowProc = ModuleProc;
         d.width = static_cast<LONG>(width);
-        d.userData = 1000 + i;
         d.showOnCreate = 1;
         ModuleRecord* m = nullptr;
         UINT rc = host(HC_REGISTER_MODULE, record, reinterpret_cast<UINT_PTR>(&d), reinterpret_cast<UINT_PTR>(&m));

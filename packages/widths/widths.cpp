@@ -1,7 +1,7 @@
 // Test package: three modules of widths 40, 60 and 100 that show themselves,
 // and a fourth one (width 30) that stays hidden. Each logs its timer ticks
 // as "tick <name> <n>" in <its DLL path>.log, so tests can see it keeps
-// running; each paints itself in a colour of its own.
+// running.
 #include "../common/test_package.h"
 #include <windows.h>
 
@@ -15,13 +15,12 @@ struct Item {
     const wchar_t* name;
     LONG width;
     DWORD show;
-    COLORREF colour;
 };
 const Item kItems[] = {
-    {L"W40", 40, 1, RGB(200, 40, 40)},
-    {L"W60", 60, 1, RGB(40, 160, 40)},
-    {L"W100", 100, 1, RGB(40, 40, 200)},
-    {L"Hidden", 30, 0, RGB(200, 200, 40)},
+    {L"W40", 40, 1},
+    {L"W60", 60, 1},
+    {L"W100", 100, 1},
+    {L"Hidden", 30, 0},
 };
 const int kCount = sizeof(kItems) / sizeof(kItems[0]);
 ModuleRecord* g_modules[kCount];
@@ -45,17 +44,6 @@ LRESULT CALLBACK ModuleProc(HWND w, UINT msg, WPARAM wp, LPARAM) {
     case WM_TIMER:
         if (wp == TV2_MODULE_TIMER_ID && i >= 0) Log("tick %ls %d", kItems[i].name, ++g_ticks[i]);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(w, &ps);
-        RECT r;
-        GetClientRect(w, &r);
-        HBRUSH b = CreateSolidBrush(i >= 0 ? kItems[i].colour : RGB(0, 0, 0));
-        FillRect(dc, &r, b);
-        DeleteObject(b);
-        EndPaint(w, &ps);
-        return 1;
-    }
     }
     return 0;
 }

@@ -11,9 +11,24 @@
 #include "controls/scroll_text.h"
 #include "controls/slider.h"
 #include "core/runtime/skin.h"
-#include "ubb_test_window.h"
+#include "core/runtime/app_state.h"
+#include "support/test_window.h"
 
 namespace {
+using tv2test::Pump;
+
+// The host's control classes, registered once, as start-up registers them.
+void UbbEnsureRegistered() {
+    static bool done = (AppInstance = GetModuleHandleW(nullptr), ControlsRegister(), true);
+    (void)done;
+}
+// The shared test window with the controls' argument order.
+struct UbbTestParent : tv2test::TestWindow {
+    UbbTestParent() { UbbEnsureRegistered(); }
+    HWND Add(const wchar_t* text, int x, int y, int w, int h, DWORD style, DWORD ex, int id, const wchar_t* cls) {
+        return TestWindow::Add(cls, text, x, y, w, h, style, ex, id);
+    }
+};
 
 using CodeList = std::vector<WORD>;  // notification codes in the order they came
 
@@ -24,7 +39,7 @@ void Mouse(DWORD flags, int x = 0, int y = 0) {
     in.mi.dx = x;
     in.mi.dy = y;
     SendInput(1, &in, sizeof(in));
-    UbbPump(20);
+    Pump(20);
 }
 
 // Moves the pointer to a point of the control's client area.
@@ -43,13 +58,13 @@ void Key(WORD vk) {
     in[0].ki.wVk = in[1].ki.wVk = vk;
     in[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, in, sizeof(INPUT));
-    UbbPump(20);
+    Pump(20);
 }
 
 CodeList Codes(UbbTestParent& p) {
-    UbbPump();
+    Pump();
     CodeList codes;
-    for (const UbbCommand& c : p.commands) codes.push_back(HIWORD(c.wParam));
+    for (WPARAM w : p.commands) codes.push_back(HIWORD(w));
     p.commands.clear();
     return codes;
 }

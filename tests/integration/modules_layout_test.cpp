@@ -1,131 +1,101 @@
 // The real bar with the widths package: where the modules stand for each
-// alignment and style at either edge, and screenshots of the styles.
+// alignment and style at either edge, and the frames the bar draws around
+// them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "support/desktop.h"
 #include "support/program_run.h"
 
-using tv2test::BuiltPackage;
-using tv2test::ProgramRun;
+using namespace tv2test;
 
 namespace {
-std::wstring Line(const wchar_t* name, const wchar_t* type, const std::wstring& value) {
-    return std::wstring(L"\t\t<setting name=\"") + name + L"\" type=\"" + type + L"\">" + value + L"</setting>\r\n";
-}
-
 std::wstring WidthsProfile(const wchar_t* position, const wchar_t* alignment, const wchar_t* style) {
     std::wstring modules;
-    for (const wchar_t* m : {L"W40", L"W60", L"W100", L"Hidden"})
-        modules += std::wstring(L"<node name=\"") + m +
-                   L"\"><setting name=\"_activated\" type=\"bool\">true</setting></node>";
-    return tv2test::OneProfileSettings(
-        Line(L"_position", L"string", position) + Line(L"_alignment", L"string", alignment) +
-        Line(L"_style", L"string", style) +
-        Line(L"_order", L"string", L"widths.dll:W40, widths.dll:Hidden, widths.dll:W60, widths.dll:W100") +
-        L"\t\t<node name=\"widths.dll\"><setting name=\"_loaded\" type=\"bool\">true</setting>" + modules +
-        L"</node>\r\n");
+    for (const wchar_t* m : {L"W40", L"W60", L"W100", L"Hidden"}) modules += Node(m, Setting(L"_activated", L"bool", L"true"));
+    return OneProfileSettings(Setting(L"_position", L"string", position) + Setting(L"_alignment", L"string", alignment) +
+                              Setting(L"_style", L"string", style) +
+                              Setting(L"_order", L"string", L"widths.dll:W40, widths.dll:Hidden, widths.dll:W60, widths.dll:W100") +
+                              Node(L"widths.dll", Setting(L"_loaded", L"bool", L"true") + modules));
 }
 
-struct Windows {
-    HWND bar;
-    std::vector<RECT> visible;
-    int all;
-};
-
-BOOL CALLBACK Collect(HWND w, LPARAM lp) {
-    Windows* c = reinterpret_cast<Windows*>(lp);
-    wchar_t cls[64];
-    GetClassNameW(w, cls, 64);
-    if (lstrcmpW(cls, L"Tovara2Module") != 0) return TRUE;
-    c->all++;
-    if (!IsWindowVisible(w)) return TRUE;
-    RECT r;
-    GetWindowRect(w, &r);
-    MapWindowPoints(nullptr, c->bar, reinterpret_cast<POINT*>(&r), 2);
-    c->visible.push_back(r);
-    return TRUE;
-}
-
-Windows ModuleWindows(HWND bar) {
-    Windows c = {bar, {}, 0};
-    EnumChildWindows(bar, Collect, reinterpret_cast<LPARAM>(&c));
-    std::sort(c.visible.begin(), c.visible.end(), [](const RECT& a, const RECT& b) { return a.left < b.left; });
-    return c;
-}
-
-std::vector<int> LeftsOf(const Windows& c) {
-    std::vector<int> lefts;
-    for (const RECT& r : c.visible) lefts.push_back(r.left);
-    return lefts;
-}
-
-// The row of widths 40, 60, 100 on an area w wide, worked out by hand from
-// the alignment rules.
+// The lefts of the row of widths 40, 60, 100 on an area w wide, worked out
+// by hand from the alignment rules: each module takes 3 pixels either side.
 std::vector<int> Expected(const std::wstring& alignment, const std::wstring& style, int w) {
-    const int widths[] = {40, 60, 100};
-    int total = 218, n = 3, x = 2, gap = 0;
+    int total = 218, x = 2, gap = 0;
     if (alignment == L"right") x = w - total - 2;
-    if (alignment == L"center" || (alignment == L"justify" && total >= w)) x = (w - total) / 2;
-    if (alignment == L"justify" && total < w) {
-        if (style == L"separator") {
-            gap = (w - total) / n;
-            x = gap / 2;
-        } else {
-            gap = (w - total) / (n + 1);
-            x = gap;
-        }
-    }
+    if (alignment == L"center") x = (w - total) / 2;
+    if (alignment == L"justify") gap = style == L"separator" ? (w - total) / 3 : (w - total) / 4;
+    if (alignment == L"justify") x = style == L"separator" ? gap / 2 : gap;
     std::vector<int> lefts;
-    for (int width : widths) {
-        x += 3;
-        lefts.push_back(x);
-        x += width + gap + 3;
-    }
+    for (int width : {40, 60, 100}) lefts.push_back(x += 3), x += width + gap + 3;
     return lefts;
 }
-
-class ModulesLayoutRun : public ::testing::Test {
-protected:
-    void TearDown() override { tv2test::ClearSettings(); }
-};
 }  // namespace
 
-TEST_F(ModulesLayoutRun, RowStandsWhereAlignmentAndStylePutItAtEitherEdge) {
-    struct Case {
+class ModulesLayoutRun : public ProgramTest {};
+
+TEST_F(ModulesLayoutRun, RowStandsAndIsFramedWhereAlignmentAndStylePutItAtEitherEdge) {
+    const struct {
         const wchar_t* position;
         const wchar_t* alignment;
         const wchar_t* style;
+        int inflate;  // of the frame around each module
     } cases[] = {
-        {L"top", L"left", L"etched"},      {L"top", L"right", L"inset"},
-        {L"bottom", L"center", L"outset"}, {L"top", L"justify", L"etched"},
-        {L"bottom", L"justify", L"separator"},
+        {L"top", L"left", L"etched", 3},      {L"top", L"right", L"inset", 2},
+        {L"bottom", L"center", L"outset", 2}, {L"top", L"justify", L"etched", 3},
+        {L"bottom", L"justify", L"separator", 3},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(tv2test::Narrow(std::wstring(c.position) + L" " + c.alignment + L" " + c.style));
-        tv2test::SeedSettings(WidthsProfile(c.position, c.alignment, c.style));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(std::wstring(c.position) + L" " + c.alignment + L" " + c.style));
+        SeedSettings(WidthsProfile(c.position, c.alignment, c.style));
         ProgramRun run;
         run.AddPackage(BuiltPackage(L"widths.dll"));
         ASSERT_TRUE(run.Start());
-        RECT client;
-        GetClientRect(run.Bar(), &client);
-        std::vector<int> expected = Expected(c.alignment, c.style, client.right);
-        bool bottom = std::wstring(c.position) == L"bottom";
-        int y = (bottom ? 2 : 0) + 5;
-        bool placed = tv2test::WaitFor([&] { return LeftsOf(ModuleWindows(run.Bar())) == expected; }, 8000);
-        Windows windows = ModuleWindows(run.Bar());
-        EXPECT_TRUE(placed) << ::testing::PrintToString(LeftsOf(windows)) << " expected "
-                            << ::testing::PrintToString(expected);
-        EXPECT_EQ(4, windows.all);  // the hidden one is active, takes no room
-        for (const RECT& r : windows.visible) {
-            EXPECT_EQ(y, r.top);
+        RECT bar;
+        GetWindowRect(run.Bar(), &bar);
+        std::vector<int> expected = Expected(c.alignment, c.style, bar.right - bar.left);
+        EXPECT_TRUE(WaitFor([&] { return ModuleLefts(run.Bar()) == expected; }, 8000))
+            << testing::PrintToString(ModuleLefts(run.Bar())) << " expected " << testing::PrintToString(expected);
+        EXPECT_EQ(4u, ModuleWindows(run.Bar(), false).size()) << "the hidden one is active and takes no room";
+        int top = std::wstring(c.position) == L"bottom" ? 7 : 5;
+        for (const RECT& r : VisibleModuleRects(run.Bar())) {
+            EXPECT_EQ(top, r.top);
             EXPECT_EQ(16, r.bottom - r.top);
         }
-        Sleep(500);  // modules paint themselves
-        tv2test::SaveScreenshot(std::wstring(L"/tmp/tv2-modules-") + c.alignment + L"-" + c.style + L".png");
+        // The frames, in screen pixels: anything but the face colour marks them.
+        COLORREF face = GetSysColor(COLOR_BTNFACE);
+        int y0 = bar.top + top - c.inflate, y1 = bar.top + top + 16 + c.inflate;
+        HDC screen = GetDC(nullptr);
+        auto marked = [&](int x, int ya, int yb) {
+            for (int y = ya; y < yb; y++)
+                if (GetPixel(screen, bar.left + x, y) != face) return true;
+            return false;
+        };
+        const int widths[] = {40, 60, 100};
+        if (std::wstring(c.style) != L"separator") {
+            EXPECT_TRUE(WaitFor([&] { return marked(expected[0] - c.inflate, y0, y1); })) << "the first frame appears";
+            for (int m = 0; m < 3; m++) {
+                int left = expected[m] - c.inflate, right = expected[m] + widths[m] + c.inflate;
+                EXPECT_TRUE(marked(left, y0, y1) && marked(right - 1, y0, y1)) << "frame edges of " << m;
+            }
+            EXPECT_FALSE(marked(expected[0] - c.inflate - 1, y0, y1)) << "nothing before the row";
+            EXPECT_FALSE(marked(expected[2] + 100 + c.inflate, y0, y1)) << "nothing after it";
+        } else {
+            // Eleven 2x2 dots zig-zag down the middle of each gap; none before the row.
+            for (int m = 1; m < 3; m++) {
+                int x0 = (expected[m - 1] + widths[m - 1] + 3 + expected[m] - 3) / 2 - 2;
+                EXPECT_TRUE(WaitFor([&] { return marked(x0, y0, y0 + 2); })) << "gap " << m;
+                for (int i = 0; i <= 20; i += 2) {
+                    EXPECT_TRUE(marked(x0 + i % 4, y0 + i, y0 + i + 2) || marked(x0 + i % 4 + 1, y0 + i, y0 + i + 2)) << i;
+                    EXPECT_FALSE(marked(x0 + (i + 2) % 4, y0 + i, y0 + i + 2)) << "the other side of the zig-zag " << i;
+                }
+            }
+            EXPECT_FALSE(marked(expected[0] - 4, bar.top + 2, bar.bottom - 2)) << "nothing before the first module";
+        }
+        ReleaseDC(nullptr, screen);
         EXPECT_EQ(0u, run.Close());
     }
 }

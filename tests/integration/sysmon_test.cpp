@@ -1,6 +1,6 @@
 // SysMon.dll in the real program: its six modules on the bar, what they read
-// as seen from outside (their text through WM_GETTEXT), their settings across
-// a restart, the details popup, and readings that cannot be taken.
+// as seen from outside (their text), the details popup, their settings across
+// a restart, and readings that cannot be taken.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,383 +11,240 @@
 #include "support/desktop.h"
 #include "support/program_run.h"
 
-using tv2test::BuiltPackage;
-using tv2test::Narrow;
-using tv2test::ProgramRun;
+using namespace tv2test;
 
 namespace {
 const wchar_t* const kModules[] = {L"CPU", L"Memory", L"Network", L"Disk", L"Clock", L"Uptime"};
-constexpr int kModuleCount = 6;
 const wchar_t kPlaceholder[] = L"\x2013";
 
-bool Has(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
-
-// A profile with SysMon loaded and its six modules active, in bar order;
-// extra[i] adds settings to module i's node.
+// SysMon loaded with its six modules active, in bar order; extra[i] adds
+// settings to module i.
 std::wstring SysMonProfile(const std::vector<std::wstring>& extra = {}) {
     std::wstring order, nodes;
-    for (int i = 0; i < kModuleCount; i++) {
+    for (size_t i = 0; i < 6; i++) {
         order += (i ? L", SysMon.dll:" : L"SysMon.dll:") + std::wstring(kModules[i]);
-        nodes += L"<node name=\"" + std::wstring(kModules[i]) +
-                 L"\"><setting name=\"_activated\" type=\"bool\">true</setting>" +
-                 (i < static_cast<int>(extra.size()) ? extra[i] : L"") + L"</node>\r\n";
+        nodes += Node(kModules[i], Setting(L"_activated", L"bool", L"true") + (i < extra.size() ? extra[i] : L""));
     }
-    return L"<?xml version=\"1.0\" ?>\r\n<Tovara2>\r\n<default>Default</default>\r\n<profile name=\"Default\">\r\n"
-           L"<setting name=\"_alignment\" type=\"string\">left</setting>\r\n"
-           L"<setting name=\"_order\" type=\"string\">" +
-           order + L"</setting>\r\n<node name=\"SysMon.dll\"><setting name=\"_loaded\" type=\"bool\">true</setting>\r\n" +
-           nodes + L"</node>\r\n</profile>\r\n</Tovara2>\r\n";
+    return OneProfileSettings(Setting(L"_alignment", L"string", L"left") + Setting(L"_order", L"string", order) +
+                              Node(L"SysMon.dll", Setting(L"_loaded", L"bool", L"true") + nodes));
 }
 
-std::wstring StringSetting(const wchar_t* name, const std::wstring& value) {
-    return L"<setting name=\"" + std::wstring(name) + L"\" type=\"string\">" + value + L"</setting>";
-}
-
-BOOL CALLBACK CollectModule(HWND w, LPARAM lp) {
-    wchar_t cls[64];
-    GetClassNameW(w, cls, 64);
-    if (lstrcmpW(cls, L"Tovara2Module") == 0) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
-    return TRUE;
-}
-
-// The bar's module windows from left to right.
-std::vector<HWND> ModuleWindows(HWND bar) {
-    std::vector<HWND> found;
-    EnumChildWindows(bar, CollectModule, reinterpret_cast<LPARAM>(&found));
-    // Positions are read once: the program may move its windows while we
-    // sort, and a comparator whose answers change breaks std::sort.
-    std::vector<std::pair<LONG, HWND>> byLeft;
-    for (HWND w : found) {
-        RECT r;
-        GetWindowRect(w, &r);
-        byLeft.emplace_back(r.left, w);
-    }
-    std::stable_sort(byLeft.begin(), byLeft.end(),
-                     [](const std::pair<LONG, HWND>& a, const std::pair<LONG, HWND>& b) { return a.first < b.first; });
-    for (size_t i = 0; i < found.size(); i++) found[i] = byLeft[i].second;
-    return found;
-}
-
-// GetWindowTextW does not ask a window of another process; this does.
-std::wstring ModuleText(HWND w) {
-    wchar_t buf[256] = {};
-    DWORD_PTR n = 0;
-    if (!SendMessageTimeoutW(w, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 3000, &n)) return L"?";
-    return std::wstring(buf, n < 256 ? n : 255);
-}
-
-// Waits until six visible module windows are laid out on the bar.
-std::vector<HWND> WaitForModules(HWND bar, DWORD timeoutMs = 15000) {
-    DWORD began = GetTickCount();
-    timeoutMs = tv2test::Patient(timeoutMs);
-    std::vector<HWND> w;
-    while (GetTickCount() - began < timeoutMs) {
-        w = ModuleWindows(bar);
-        int laidOut = 0;
-        for (HWND m : w) {
-            RECT r;
-            GetWindowRect(m, &r);
-            if (IsWindowVisible(m) && r.right > r.left) laidOut++;
-        }
-        if (laidOut == kModuleCount) return w;
-        Sleep(100);
-    }
-    return w;
-}
-
-// Starts the program with SysMon in its Plugins folder and waits for the
-// six modules; fewer (none when it did not start) on failure.
+// Starts the program with SysMon and waits until its six modules stand in a
+// row that has stopped moving (a layout pass moves them one by one).
 std::vector<HWND> StartWithSysMon(ProgramRun& run) {
     run.AddPackage(BuiltPackage(L"SysMon.dll"));
-    if (!run.Start()) return {};
-    return WaitForModules(run.Bar());
+    std::vector<HWND> m;
+    std::vector<int> last;
+    if (run.Start())
+        WaitFor([&] {
+            Sleep(150);
+            std::vector<int> row;
+            for (const RECT& r : VisibleModuleRects(run.Bar())) row.push_back(r.left), row.push_back(r.right);
+            bool settled = row.size() == 12 && std::is_sorted(row.begin(), row.end()) && row == last && row[0] < row[1];
+            for (size_t i = 0; settled && i < row.size(); i += 2) settled = row[i] < row[i + 1];
+            last = row;
+            if (settled) m = ModuleWindows(run.Bar());
+            return settled;
+        }, 15000);
+    return m;
 }
 
-// Waits until a module's text is a reading rather than the placeholder.
-std::wstring WaitForReading(HWND w, DWORD timeoutMs = 8000) {
-    DWORD began = GetTickCount();
-    timeoutMs = tv2test::Patient(timeoutMs);
+// A module's text once it is a reading rather than the placeholder.
+std::wstring Reading(HWND w) {
     std::wstring text;
-    do {
-        text = ModuleText(w);
-        if (!text.empty() && text != kPlaceholder) break;
-        Sleep(200);
-    } while (GetTickCount() - began < timeoutMs);
+    WaitFor([&] { return !(text = WindowText(w)).empty() && text != kPlaceholder; }, 8000);
     return text;
 }
 
-int Percent(const std::wstring& text) {
-    if (text.size() < 2 || text.back() != L'%') return -1;
-    int value = 0;
-    for (size_t i = 0; i + 1 < text.size(); i++) {
-        if (text[i] < L'0' || text[i] > L'9') return -1;
-        value = value * 10 + (text[i] - L'0');
-    }
-    return value;
-}
-
-int SecondsOfDay(const SYSTEMTIME& t) { return t.wHour * 3600 + t.wMinute * 60 + t.wSecond; }
-
-// "HH:mm:ss" or "HH:mm" as seconds of the day; -1 when it is neither.
-int ParseClock(const std::wstring& text, bool withSeconds) {
-    unsigned h = 0, m = 0, s = 0;
-    wchar_t rest = 0;
-    if (withSeconds) {
-        if (text.size() != 8 || swscanf(text.c_str(), L"%2u:%2u:%2u%lc", &h, &m, &s, &rest) != 3) return -1;
-    } else if (text.size() != 5 || swscanf(text.c_str(), L"%2u:%2u%lc", &h, &m, &rest) != 2) {
-        return -1;
-    }
-    return static_cast<int>(h * 3600 + m * 60 + s);
-}
-
-// "12.3 GB" and friends back to bytes (to the precision shown).
+// "12.3 GB" and friends back to bytes (to the precision shown); -1 otherwise.
 double Bytes(const std::wstring& text) {
     double value = 0;
     wchar_t unit[8] = {};
     if (swscanf(text.c_str(), L"%lf %7ls", &value, unit) != 2) return -1;
     const wchar_t* const units[] = {L"B", L"KB", L"MB", L"GB", L"TB"};
-    for (int k = 0; k < 5; k++) {
+    for (int k = 0; k < 5; k++)
         if (lstrcmpW(unit, units[k]) == 0) return value * static_cast<double>(1ULL << (10 * k));
-    }
     return -1;
 }
 
-// Pixels of a window as the screen shows them, counted when they are red.
+// "HH:mm:ss" (or "HH:mm") as seconds of the day; -1 when it is neither.
+int Clock(const std::wstring& text, bool seconds = true) {
+    unsigned h = 0, m = 0, s = 0;
+    bool ok = seconds ? text.size() == 8 && swscanf(text.c_str(), L"%2u:%2u:%2u", &h, &m, &s) == 3
+                      : text.size() == 5 && swscanf(text.c_str(), L"%2u:%2u", &h, &m) == 2;
+    return ok ? static_cast<int>(h * 3600 + m * 60 + s) : -1;
+}
+int Now() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return t.wHour * 3600 + t.wMinute * 60 + t.wSecond;
+}
+
+// Pixels of a window as the screen shows them that are plainly red.
 int RedPixels(HWND w) {
     RECT r;
     GetWindowRect(w, &r);
-    int width = r.right - r.left, height = r.bottom - r.top;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
     int red = 0;
-    const DWORD* px = static_cast<const DWORD*>(bits);
-    for (int i = 0; px && i < width * height; i++) {
-        int b = px[i] & 0xFF, g = (px[i] >> 8) & 0xFF, rr = (px[i] >> 16) & 0xFF;
-        if (rr > 160 && g < 90 && b < 90) red++;
-    }
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
+    for (int y = r.top; y < r.bottom; y++)
+        for (int x = r.left; x < r.right; x++) {
+            COLORREF c = GetPixel(screen, x, y);
+            red += GetRValue(c) > 160 && GetGValue(c) < 90 && GetBValue(c) < 90;
+        }
     ReleaseDC(nullptr, screen);
     return red;
 }
 
-HWND WaitForPopup(DWORD pid, DWORD timeoutMs = 5000) {
-    DWORD began = GetTickCount();
-    timeoutMs = tv2test::Patient(timeoutMs);
-    do {
-        HWND popup = tv2test::FindProcessWindow(pid, L"SysMonPopup");
-        if (popup && IsWindowVisible(popup)) return popup;
-        Sleep(50);
-    } while (GetTickCount() - began < timeoutMs);
-    return nullptr;
-}
-
-void Click(HWND module) {
+// Clicks a module and waits for its popup to show (null when it does not).
+HWND Popup(const ProgramRun& run, HWND module) {
     PostMessageW(module, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageW(module, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    HWND popup = nullptr;
+    WaitFor([&] { return (popup = FindProcessWindow(run.ProcessId(), L"SysMonPopup")) && IsWindowVisible(popup); }, 5000);
+    return popup && IsWindowVisible(popup) ? popup : nullptr;
+}
+
+size_t Count(const std::wstring& text, const std::wstring& part) {
+    size_t n = 0;
+    for (size_t at = 0; (at = text.find(part, at)) != std::wstring::npos; at++) n++;
+    return n;
 }
 }  // namespace
 
-TEST(SysMonProgram, SixModulesSitOnTheBarInOrderWithSensibleSizes) {
-    tv2test::SeedSettings(SysMonProfile());
-    ProgramRun run;
-    std::vector<HWND> modules = StartWithSysMon(run);
-    ASSERT_EQ(static_cast<size_t>(kModuleCount), modules.size());
-    RECT bar;
-    GetWindowRect(run.Bar(), &bar);
-    int lastRight = bar.left;
-    for (int i = 0; i < kModuleCount; i++) {
-        SCOPED_TRACE(Narrow(kModules[i]));
-        RECT r;
-        GetWindowRect(modules[i], &r);
-        EXPECT_TRUE(IsWindowVisible(modules[i]));
-        EXPECT_EQ(run.Bar(), GetParent(modules[i]));
-        EXPECT_GE(r.right - r.left, 16);
-        EXPECT_LE(r.right - r.left, 200);
-        EXPECT_EQ(16, r.bottom - r.top);
-        EXPECT_GE(r.top, bar.top);
-        EXPECT_LE(r.bottom, bar.bottom);
-        EXPECT_GE(r.left, lastRight);  // left aligned, no overlaps
-        EXPECT_LE(r.right, bar.right);
-        lastRight = r.right;
-    }
-    EXPECT_EQ(0u, run.Close());
-}
+class SysMonRun : public ProgramTest {};
 
-TEST(SysMonProgram, ModulesShowReadingsThatAgreeWithTheSystem) {
-    tv2test::SeedSettings(SysMonProfile());
+TEST_F(SysMonRun, SixModulesStandInOrderAndShowReadingsThatAgreeWithTheSystem) {
+    SeedSettings(SysMonProfile());
     ProgramRun run;
     std::vector<HWND> m = StartWithSysMon(run);
-    ASSERT_EQ(static_cast<size_t>(kModuleCount), m.size());
-
-    std::wstring cpu = WaitForReading(m[0]);
-    int cpuPercent = Percent(cpu);
-    EXPECT_GE(cpuPercent, 0) << Narrow(cpu);
-    EXPECT_LE(cpuPercent, 100);
-
-    int memPercent = Percent(WaitForReading(m[1]));
+    ASSERT_EQ(6u, m.size());
+    RECT bar;
+    GetWindowRect(run.Bar(), &bar);
+    LONG lastRight = bar.left;
+    for (HWND w : m) {
+        RECT r;
+        GetWindowRect(w, &r);
+        EXPECT_EQ(run.Bar(), GetParent(w));
+        EXPECT_GE(r.right - r.left, 16);
+        EXPECT_LE(r.right - r.left, 200) << "a module stays small";
+        EXPECT_EQ(16, r.bottom - r.top);
+        EXPECT_GE(r.left, lastRight) << "in order, no overlaps";
+        lastRight = r.right;
+    }
+    std::wstring cpu = Reading(m[0]);
+    EXPECT_TRUE(cpu.size() >= 2 && cpu.back() == L'%' && _wtoi(cpu.c_str()) <= 100) << Narrow(cpu);
     MEMORYSTATUSEX ms = {sizeof(ms)};
     GlobalMemoryStatusEx(&ms);
-    int expectedMem = static_cast<int>((ms.ullTotalPhys - ms.ullAvailPhys) * 100 / ms.ullTotalPhys);
-    EXPECT_GE(memPercent, 1);
-    EXPECT_LE(memPercent, 100);
-    EXPECT_NEAR(expectedMem, memPercent, 10);
-
-    std::wstring net = ModuleText(m[2]);
+    EXPECT_NEAR(static_cast<double>((ms.ullTotalPhys - ms.ullAvailPhys) * 100 / ms.ullTotalPhys), _wtoi(Reading(m[1]).c_str()), 10);
+    std::wstring net = WindowText(m[2]);
     EXPECT_TRUE(net == kPlaceholder || Has(net, L"B/s")) << Narrow(net);
-
-    std::wstring disk = WaitForReading(m[3]);
-    EXPECT_GT(Bytes(disk), 0) << Narrow(disk);
-
-    // Read between two looks at the system clock, so a tick in between is allowed.
-    SYSTEMTIME before, after;
-    GetLocalTime(&before);
-    std::wstring clock = ModuleText(m[4]);
-    GetLocalTime(&after);
-    int shown = ParseClock(clock, true);
-    ASSERT_GE(shown, 0) << Narrow(clock);
-    EXPECT_GE(shown, SecondsOfDay(before) - 1) << Narrow(clock);  // timer ticks once a second
-    EXPECT_LE(shown, SecondsOfDay(after));
-
-    std::wstring uptime = WaitForReading(m[5]);
-    EXPECT_TRUE(Has(uptime, L":")) << Narrow(uptime);
-
-    // The memory popup's total is the machine's.
-    Click(m[1]);
-    HWND popup = WaitForPopup(run.ProcessId());
+    EXPECT_GT(Bytes(Reading(m[3])), 0);
+    int before = Now(), shown = Clock(WindowText(m[4])), after = Now();
+    EXPECT_TRUE(shown >= before - 2 && shown <= after) << "the time, read once a second: " << shown << " " << before;
+    EXPECT_TRUE(Has(Reading(m[5]), L":"));
+    // The memory popup: in use of the machine's total.
+    HWND popup = Popup(run, m[1]);
     ASSERT_TRUE(popup);
-    std::wstring details = ModuleText(popup);
+    std::wstring details = WindowText(popup);
     size_t of = details.find(L" of ");
     ASSERT_NE(std::wstring::npos, of) << Narrow(details);
-    size_t end = details.find(L" (", of);
-    double used = Bytes(details.substr(details.find(L'\t') + 1));
-    double total = Bytes(details.substr(of + 4, end - of - 4));
+    double used = Bytes(details.substr(details.find(L'\t') + 1)), total = Bytes(details.substr(of + 4));
     EXPECT_GT(used, 0) << Narrow(details);
     EXPECT_LE(used, total);
     EXPECT_NEAR(static_cast<double>(ms.ullTotalPhys), total, static_cast<double>(ms.ullTotalPhys) * 0.05);
     EXPECT_EQ(0u, run.Close());
 }
 
-TEST(SysMonProgram, PopupOpensAgainstTheBarsEdgeAndASecondClickClosesIt) {
-    tv2test::SeedSettings(SysMonProfile());
+TEST_F(SysMonRun, PopupOpensAgainstTheBarsEdgeAndASecondClickClosesIt) {
+    SeedSettings(SysMonProfile());
     ProgramRun run;
     std::vector<HWND> m = StartWithSysMon(run);
-    ASSERT_EQ(static_cast<size_t>(kModuleCount), m.size());
-    RECT bar, module;
+    ASSERT_EQ(6u, m.size());
+    RECT bar, module, r;
     GetWindowRect(run.Bar(), &bar);
     GetWindowRect(m[4], &module);
-    Click(m[4]);
-    HWND popup = WaitForPopup(run.ProcessId());
+    HWND popup = Popup(run, m[4]);
     ASSERT_TRUE(popup);
-    RECT r;
     GetWindowRect(popup, &r);
-    if (bar.top == 0)
-        EXPECT_EQ(bar.bottom, r.top);  // the bar at the top: the popup hangs from it
-    else
-        EXPECT_EQ(bar.top, r.bottom);
-    EXPECT_GE(r.right, module.left);  // next to its module
-    EXPECT_LE(r.left, module.right);
+    EXPECT_EQ(bar.top == 0 ? bar.bottom : bar.top, bar.top == 0 ? r.top : r.bottom) << "hanging from the bar";
+    EXPECT_TRUE(r.right >= module.left && r.left <= module.right) << "next to its module";
     EXPECT_GT(r.right - r.left, 40);
-    EXPECT_GT(r.bottom - r.top, 20);
-    std::wstring details = ModuleText(popup);
-    EXPECT_TRUE(Has(details, L"Date:\t")) << Narrow(details);
-    EXPECT_TRUE(Has(details, L"Time zone:\t"));
-
-    Click(m[4]);
-    DWORD began = GetTickCount();
-    while (IsWindow(popup) && GetTickCount() - began < 5000) Sleep(50);
-    EXPECT_FALSE(IsWindow(popup));
+    std::wstring details = WindowText(popup);
+    EXPECT_TRUE(Has(details, L"Date:\t") && Has(details, L"Time zone:\t")) << Narrow(details);
+    PostMessageW(m[4], WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(popup); }, 5000));
     EXPECT_EQ(0u, run.Close());
 }
 
-TEST(SysMonProgram, SeededSettingsAreHonouredAndEveryModuleStoresItsKeysAcrossARestart) {
-    std::vector<std::wstring> extra(kModuleCount);
-    extra[0] = L"<setting name=\"interval\" type=\"num\">2</setting>";
-    extra[4] = StringSetting(L"time_format", L"HH:mm") + L"<setting name=\"text_color\" type=\"num\">255</setting>";
-    tv2test::SeedSettings(SysMonProfile(extra));
+TEST_F(SysMonRun, SettingsAreHonouredAndEveryModuleStoresItsKeysAcrossARestart) {
+    std::vector<std::wstring> extra(6);
+    extra[0] = Setting(L"interval", L"num", L"2");
+    extra[4] = Setting(L"time_format", L"string", L"HH:mm") + Setting(L"text_color", L"num", L"255");
+    SeedSettings(SysMonProfile(extra));
+    for (int run = 0; run < 2; run++) {  // the second time from the file as the program wrote it
+        ProgramRun program;
+        std::vector<HWND> m = StartWithSysMon(program);
+        ASSERT_EQ(6u, m.size());
+        int shown = Clock(WindowText(m[4]), false);
+        EXPECT_LE(abs(Now() / 60 * 60 - shown), 60) << Narrow(WindowText(m[4]));
+        EXPECT_TRUE(WaitFor([&] { return RedPixels(m[4]) > 10; })) << "255 is pure red as a colour reference";
+        EXPECT_EQ(0, RedPixels(m[5]));
+        EXPECT_EQ(0u, program.Close());
+        std::wstring saved = ReadSettings();
+        for (const std::wstring& line :
+             {Setting(L"time_format", L"string", L"HH:mm"), Setting(L"date_format", L"string", L"dddd, d MMMM yyyy"),
+              Setting(L"text_color", L"num", L"255"), Setting(L"interval", L"num", L"2"), Setting(L"graph", L"bool", L"true")})
+            EXPECT_TRUE(Has(saved, line)) << Narrow(line);
+        EXPECT_TRUE(Has(saved, L"<setting name=\"interface\" type=\"string\">"));
+        EXPECT_TRUE(Has(saved, L"<setting name=\"drive\" type=\"string\">"));
+        EXPECT_EQ(6u, Count(saved, L"<setting name=\"interval\""));
+        EXPECT_EQ(6u, Count(saved, Setting(L"_activated", L"bool", L"true")));
+    }
+}
+
+TEST_F(SysMonRun, ReadingsThatCannotBeTakenShowThePlaceholderAndTheModulesStayActive) {
+    std::vector<std::wstring> extra(6);
+    extra[2] = Setting(L"interface", L"string", L"No Such Adapter 9");
+    extra[3] = Setting(L"drive", L"string", L"Q:\\");
+    SeedSettings(SysMonProfile(extra));
     {
         ProgramRun run;
         std::vector<HWND> m = StartWithSysMon(run);
-        ASSERT_EQ(static_cast<size_t>(kModuleCount), m.size());
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        std::wstring clock = ModuleText(m[4]);
-        int shown = ParseClock(clock, false);
-        ASSERT_GE(shown, 0) << Narrow(clock);
-        EXPECT_LE(abs(SecondsOfDay(now) / 60 * 60 - shown), 60) << Narrow(clock);
-        // Red text on the clock only (255 is pure red as a colour reference).
-        Sleep(500);
-        EXPECT_GT(RedPixels(m[4]), 10);
-        EXPECT_EQ(0, RedPixels(m[5]));
+        ASSERT_EQ(6u, m.size());
+        Sleep(3000);  // several readings, each failing
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(run.Process(), 0));
+        EXPECT_FALSE(FindProcessWindow(run.ProcessId(), L"#32770")) << "no fault report";
+        ASSERT_EQ(6u, ModuleWindows(run.Bar()).size());
+        EXPECT_EQ(kPlaceholder, WindowText(m[2]));
+        EXPECT_EQ(kPlaceholder, WindowText(m[3]));
+        HWND popup = Popup(run, m[3]);
+        ASSERT_TRUE(popup);
+        EXPECT_EQ(std::wstring(L"Drive:\tQ:\\\nFree:\t") + kPlaceholder, WindowText(popup)) << "it says what it could not read";
         EXPECT_EQ(0u, run.Close());
     }
-    std::wstring saved = tv2test::ReadSettings();
-    EXPECT_TRUE(Has(saved, StringSetting(L"time_format", L"HH:mm"))) << Narrow(saved);
-    EXPECT_TRUE(Has(saved, StringSetting(L"date_format", L"dddd, d MMMM yyyy")));
-    EXPECT_TRUE(Has(saved, L"<setting name=\"text_color\" type=\"num\">255</setting>"));
-    EXPECT_TRUE(Has(saved, L"<setting name=\"interval\" type=\"num\">2</setting>"));
-    EXPECT_TRUE(Has(saved, L"<setting name=\"graph\" type=\"bool\">true</setting>"));
-    EXPECT_TRUE(Has(saved, L"<setting name=\"interface\" type=\"string\">"));
-    EXPECT_TRUE(Has(saved, L"<setting name=\"drive\" type=\"string\">"));
-    size_t intervals = 0;
-    for (size_t at = 0; (at = saved.find(L"<setting name=\"interval\"", at)) != std::wstring::npos; at++) intervals++;
-    EXPECT_EQ(static_cast<size_t>(kModuleCount), intervals);
-    size_t active = 0;
-    for (size_t at = 0; (at = saved.find(L"\"_activated\" type=\"bool\">true", at)) != std::wstring::npos; at++) active++;
-    EXPECT_EQ(static_cast<size_t>(kModuleCount), active);
+    std::wstring saved = ReadSettings();
+    EXPECT_TRUE(Has(saved, Setting(L"drive", L"string", L"Q:\\")));
+    EXPECT_TRUE(Has(saved, Setting(L"interface", L"string", L"No Such Adapter 9")));
+    EXPECT_EQ(6u, Count(saved, Setting(L"_activated", L"bool", L"true")));
 
-    // The file as the program wrote it starts the same bar again.
-    ProgramRun again;
-    std::vector<HWND> m = StartWithSysMon(again);
-    ASSERT_EQ(static_cast<size_t>(kModuleCount), m.size());
-    std::wstring clock = ModuleText(m[4]);
-    EXPECT_GE(ParseClock(clock, false), 0) << Narrow(clock);
-    EXPECT_EQ(0u, again.Close());
-    EXPECT_TRUE(Has(tv2test::ReadSettings(), StringSetting(L"time_format", L"HH:mm")));
-}
-
-TEST(SysMonProgram, MissingDriveAndUnknownInterfaceShowThePlaceholderAndStayActive) {
-    std::vector<std::wstring> extra(kModuleCount);
-    extra[2] = StringSetting(L"interface", L"No Such Adapter 9");
-    extra[3] = StringSetting(L"drive", L"Q:\\");
-    tv2test::SeedSettings(SysMonProfile(extra));
+    // Without the network library: Wine refuses a DLL to a program named in
+    // its AppDefaults key.
+    SeedSettings(SysMonProfile());
+    HKEY key = nullptr;
+    const wchar_t app[] = L"Software\\Wine\\AppDefaults\\Tovara2.exe", overrides[] = L"Software\\Wine\\AppDefaults\\Tovara2.exe\\DllOverrides";
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, overrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    RegSetValueExW(key, L"iphlpapi", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+    RegCloseKey(key);
     ProgramRun run;
     std::vector<HWND> m = StartWithSysMon(run);
-    ASSERT_EQ(static_cast<size_t>(kModuleCount), m.size());
-    Sleep(3000);  // several readings, each failing
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(run.Process(), 0));
-    EXPECT_FALSE(tv2test::FindProcessWindow(run.ProcessId(), L"#32770"));  // no fault report
-    std::vector<HWND> now = ModuleWindows(run.Bar());
-    ASSERT_EQ(static_cast<size_t>(kModuleCount), now.size());
-    EXPECT_TRUE(IsWindowVisible(m[2]) && IsWindowVisible(m[3]));
-    EXPECT_EQ(kPlaceholder, ModuleText(m[2]));
-    EXPECT_EQ(kPlaceholder, ModuleText(m[3]));
-    RECT r;
-    GetWindowRect(m[3], &r);
-    EXPECT_GE(r.right - r.left, 16);  // still a module, not a sliver
-
-    // Its popup says what it could not read.
-    Click(m[3]);
-    HWND popup = WaitForPopup(run.ProcessId());
+    RegDeleteKeyW(HKEY_CURRENT_USER, overrides);
+    RegDeleteKeyW(HKEY_CURRENT_USER, app);
+    ASSERT_EQ(6u, m.size());
+    Sleep(2500);
+    EXPECT_EQ(kPlaceholder, WindowText(m[2]));
+    EXPECT_NE(kPlaceholder, WindowText(m[4])) << "the other modules read on";
+    HWND popup = Popup(run, m[2]);
     ASSERT_TRUE(popup);
-    EXPECT_EQ(std::wstring(L"Drive:\tQ:\\\nFree:\t") + kPlaceholder, ModuleText(popup));
+    EXPECT_TRUE(Has(WindowText(popup), L"unavailable")) << Narrow(WindowText(popup));
     EXPECT_EQ(0u, run.Close());
-    std::wstring saved = tv2test::ReadSettings();
-    EXPECT_TRUE(Has(saved, StringSetting(L"drive", L"Q:\\")));
-    EXPECT_TRUE(Has(saved, StringSetting(L"interface", L"No Such Adapter 9")));
-    size_t active = 0;
-    for (size_t at = 0; (at = saved.find(L"\"_activated\" type=\"bool\">true", at)) != std::wstring::npos; at++) active++;
-    EXPECT_EQ(static_cast<size_t>(kModuleCount), active);
 }

@@ -2,23 +2,78 @@
 
 #include <algorithm>
 
-namespace tv2test {
-namespace {
-struct ModuleRects {
-    HWND bar;
-    std::vector<RECT> rects;
-};
+#include "support/program_run.h"
 
-BOOL CALLBACK CollectVisibleModule(HWND w, LPARAM lp) {
-    ModuleRects* c = reinterpret_cast<ModuleRects*>(lp);
-    wchar_t cls[64];
-    GetClassNameW(w, cls, 64);
-    if (lstrcmpW(cls, L"Tovara2Module") != 0 || !IsWindowVisible(w)) return TRUE;
-    RECT r;
-    GetWindowRect(w, &r);
-    MapWindowPoints(nullptr, c->bar, reinterpret_cast<POINT*>(&r), 2);
-    c->rects.push_back(r);
-    return TRUE;
+namespace tv2test {
+
+std::wstring Setting(const wchar_t* name, const wchar_t* type, const std::wstring& value) {
+    return std::wstring(L"<setting name=\"") + name + L"\" type=\"" + type + L"\">" + value + L"</setting>\r\n";
+}
+
+std::wstring Node(const std::wstring& name, const std::wstring& body) {
+    return L"<node name=\"" + name + L"\">" + body + L"</node>\r\n";
+}
+
+std::wstring OneProfileSettings(const std::wstring& body) {
+    return L"<?xml version=\"1.0\" ?>\r\n<Tovara2>\r\n\t<default>Default</default>\r\n\t<profile name=\"Default\">\r\n" +
+           body + L"\t</profile>\r\n</Tovara2>\r\n";
+}
+
+std::vector<HWND> ModuleWindows(HWND bar, bool visibleOnly) {
+    // Positions are read once: the program may move its windows meanwhile,
+    // and a comparator whose answers change breaks the sort.
+    std::vector<std::pair<LONG, HWND>> found;
+    for (HWND w = GetWindow(bar, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        wchar_t cls[64];
+        GetClassNameW(w, cls, 64);
+        RECT r;
+        GetWindowRect(w, &r);
+        if (lstrcmpW(cls, L"Tovara2Module") == 0 && (!visibleOnly || IsWindowVisible(w))) found.emplace_back(r.left, w);
+    }
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<HWND> windows;
+    for (auto& f : found) windows.push_back(f.second);
+    return windows;
+}
+
+std::vector<RECT> VisibleModuleRects(HWND bar) {
+    std::vector<RECT> rects;
+    for (HWND w : ModuleWindows(bar)) {
+        RECT r;
+        GetWindowRect(w, &r);
+        MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&r), 2);
+        rects.push_back(r);
+    }
+    return rects;
+}
+
+std::vector<int> ModuleLefts(HWND bar) {
+    std::vector<int> lefts;
+    for (const RECT& r : VisibleModuleRects(bar)) lefts.push_back(r.left);
+    return lefts;
+}
+
+std::wstring WindowText(HWND w) {
+    wchar_t buf[4096] = {};
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 3000, &n)) return L"?";
+    return buf;
+}
+
+namespace {
+// Wine starts a Unix program given by its drive-Z path; it may return before
+// the program has finished.
+void RunHostProgram(std::wstring cmd) {
+    STARTUPINFOW si = {sizeof(si)};
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    // For a Unix program Wine may leave stray values in the process
+    // information: closing them would close a handle of ours (our standard
+    // output, or the program under test). Only a real process is touched.
+    if (!pi.dwProcessId || GetProcessId(pi.hProcess) != pi.dwProcessId) return;
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
 }
 }  // namespace
 
@@ -30,42 +85,6 @@ DWORD Patient(DWORD timeoutMs) {
         return static_cast<DWORD>(f > 1 && f <= 100 ? f : 1);
     }();
     return timeoutMs > INFINITE / factor ? INFINITE : timeoutMs * factor;
-}
-
-std::vector<RECT> VisibleModuleRects(HWND bar) {
-    ModuleRects c = {bar, {}};
-    EnumChildWindows(bar, CollectVisibleModule, reinterpret_cast<LPARAM>(&c));
-    std::sort(c.rects.begin(), c.rects.end(), [](const RECT& a, const RECT& b) { return a.left < b.left; });
-    return c.rects;
-}
-
-
-bool RunHostProgram(const std::wstring& path, const std::wstring& arguments, DWORD timeoutMs) {
-    // Wine starts a Unix executable given by its drive-Z path. It may return
-    // before the program has finished.
-    std::wstring exe = L"Z:" + path;
-    for (auto& c : exe)
-        if (c == L'/') c = L'\\';
-    if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    std::wstring cmd = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    // For a Unix program Wine may leave stray values in the process
-    // information: closing them would close a handle of ours (our standard
-    // output, or the program under test). Only a real process is touched.
-    if (!pi.dwProcessId || GetProcessId(pi.hProcess) != pi.dwProcessId) return true;
-    DWORD code = 1;
-    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return code == 0;
-}
-
-void MoveMouse(int x, int y) {
-    SetCursorPos(x, y);
-    RunHostProgram(L"/usr/bin/xdotool", L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y));
 }
 
 void ClickWindow(HWND w, int clicks) {
@@ -89,6 +108,28 @@ void ClickAt(int x, int y, int clicks) {
     }
 }
 
+void MoveMouse(int x, int y) {
+    SetCursorPos(x, y);
+    RunHostProgram(L"Z:\\usr\\bin\\xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y));
+}
+
+bool SaveScreenshot(const std::wstring& unixPath) {
+    std::wstring path = L"Z:" + unixPath;
+    for (auto& c : path) c = c == L'/' ? L'\\' : c;
+    DeleteFileW(path.c_str());
+    RunHostProgram(L"Z:\\usr\\bin\\import -window root " + unixPath);
+    // The finished file is the proof: its size holds still.
+    DWORD last = 0;
+    return WaitFor([&] {
+        WIN32_FILE_ATTRIBUTE_DATA d = {};
+        GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d);
+        bool settled = d.nFileSizeLow && d.nFileSizeLow == last;
+        last = d.nFileSizeLow;
+        Sleep(200);
+        return settled;
+    }, 20000);
+}
+
 COLORREF ScreenPixel(int x, int y) {
     HDC screen = GetDC(nullptr);
     COLORREF c = GetPixel(screen, x, y);
@@ -96,30 +137,6 @@ COLORREF ScreenPixel(int x, int y) {
     return c;
 }
 
-bool SaveScreenshot(const std::wstring& unixPath) {
-    // Wine neither waits for a host program nor hands its exit code back,
-    // so the finished file is the proof.
-    std::wstring path = L"Z:" + unixPath;
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
-    DeleteFileW(path.c_str());
-    RunHostProgram(L"/usr/bin/import", L"-window root " + unixPath, 20000);
-    DWORD lastSize = 0;
-    return WaitFor(
-        [&] {
-            WIN32_FILE_ATTRIBUTE_DATA data;
-            if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
-            bool settled = data.nFileSizeLow != 0 && data.nFileSizeLow == lastSize;
-            lastSize = data.nFileSizeLow;
-            Sleep(200);
-            return settled;
-        },
-        20000);
-}
-
-std::wstring OneProfileSettings(const std::wstring& settingLines) {
-    return L"<?xml version=\"1.0\" ?>\r\n<Tovara2>\r\n\t<default>Default</default>\r\n\t<profile name=\"Default\">\r\n" +
-           settingLines + L"\t</profile>\r\n</Tovara2>\r\n";
-}
+void ProgramTest::TearDown() { ClearSettings(); }
 
 }  // namespace tv2test

@@ -48,13 +48,4 @@ bool WaitForLogLine(const std::wstring& path, const std::string& text, DWORD tim
     }
 }
 
-std::map<std::string, std::string> ReadLogValues(const std::wstring& path) {
-    std::map<std::string, std::string> values;
-    for (auto& l : ReadLogLines(path)) {
-        size_t eq = l.find('=');
-        if (eq != std::string::npos) values[l.substr(0, eq)] = l.substr(eq + 1);
-    }
-    return values;
-}
-
 }  // namespace tv2test

@@ -2,7 +2,6 @@
 // Reading what test packages report: each appends lines to <its DLL>.log.
 #include <windows.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -11,8 +10,6 @@ namespace tv2test {
 std::vector<std::string> ReadLogLines(const std::wstring& path);
 // Waits until a line containing text appears (true) or the time runs out.
 bool WaitForLogLine(const std::wstring& path, const std::string& text, DWORD timeoutMs = 10000);
-// "name=value" lines as a map (a later line wins).
-std::map<std::string, std::string> ReadLogValues(const std::wstring& path);
 // Index of the first line containing text, or -1.
 int FindLine(const std::vector<std::string>& lines, const std::string& text);
 int CountLines(const std::vector<std::string>& lines, const std::string& text);

@@ -6,57 +6,11 @@
 
 namespace tv2test {
 namespace {
-std::wstring Widen(const char* s) {
-    int n = MultiByteToWideChar(CP_UTF8, 0, s, -1, nullptr, 0);
-    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, s, -1, &w[0], n);
-    return w;
-}
-
 // Build paths come in as Unix paths; Wine maps them through drive Z:.
 std::wstring HostPath(const char* unixPath) {
-    std::wstring w = L"Z:" + Widen(unixPath);
-    for (auto& c : w)
-        if (c == L'/') c = L'\\';
+    std::wstring w = L"Z:";
+    for (const char* p = unixPath; *p; p++) w += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
     return w;
-}
-
-struct FindData {
-    DWORD pid;
-    const wchar_t* className;
-    const wchar_t* title;
-    HWND found;
-};
-
-BOOL CALLBACK FindProc(HWND w, LPARAM lp) {
-    FindData* d = reinterpret_cast<FindData*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid != d->pid) return TRUE;
-    wchar_t cls[256], title[512];
-    GetClassNameW(w, cls, 256);
-    if (lstrcmpW(cls, d->className) != 0) return TRUE;
-    if (d->title) {
-        GetWindowTextW(w, title, 512);
-        if (lstrcmpW(title, d->title) != 0) return TRUE;
-    }
-    d->found = w;
-    return FALSE;
-}
-
-BOOL CALLBACK CollectText(HWND child, LPARAM lp) {
-    wchar_t cls[64];
-    GetClassNameW(child, cls, 64);
-    if (lstrcmpiW(cls, L"Static") == 0) {
-        wchar_t text[2048];
-        GetWindowTextW(child, text, 2048);
-        auto* out = reinterpret_cast<std::wstring*>(lp);
-        if (text[0]) {
-            if (!out->empty()) *out += L"\n";
-            *out += text;
-        }
-    }
-    return TRUE;
 }
 }  // namespace
 
@@ -159,31 +113,18 @@ void ProgramRun::AddPackage(const std::wstring& source, const wchar_t* asName) {
     CopyFileW(source.c_str(), (PluginsFolder() + L"\\" + name).c_str(), FALSE);
 }
 
-bool ProgramRun::Launch(const std::wstring& workingDir) {
-    std::wstring dir = workingDir;
-    if (dir.empty()) {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        dir = temp;
-    }
-    std::wstring exe = folder_ + L"\\Tovara2.exe";
-    std::wstring cmd = L"\"" + exe + L"\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    startMs_ = GetTickCount();
-    return CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi_) != 0;
-}
-
 bool ProgramRun::Start(const std::wstring& workingDir, DWORD timeoutMs) {
-    if (!Launch(workingDir)) return false;
-    DWORD began = startMs_;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring exe = folder_ + L"\\Tovara2.exe", cmd = L"\"" + exe + L"\"";
+    STARTUPINFOW si = {sizeof(si)};
+    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        workingDir.empty() ? temp : workingDir.c_str(), &si, &pi_))
+        return false;
     timeoutMs = Patient(timeoutMs);
-    while (GetTickCount() - began < timeoutMs) {
+    for (DWORD began = GetTickCount(); GetTickCount() - began < timeoutMs;) {
         bar_ = FindProcessWindow(pi_.dwProcessId, L"Tovara2 Main Window");
-        if (bar_ && IsWindowVisible(bar_)) {
-            startMs_ = GetTickCount() - began;
-            return true;
-        }
+        if (bar_ && IsWindowVisible(bar_)) return true;
         if (WaitForSingleObject(pi_.hProcess, 5) == WAIT_OBJECT_0) return false;
     }
     return false;
@@ -208,30 +149,34 @@ DWORD ProgramRun::Close(DWORD timeoutMs) {
 }
 
 HWND FindProcessWindow(DWORD pid, const wchar_t* className, const wchar_t* title) {
-    FindData d = {pid, className, title, nullptr};
-    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&d));
-    return d.found;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        wchar_t cls[256], text[512];
+        GetWindowThreadProcessId(w, &owner);
+        GetClassNameW(w, cls, 256);
+        GetWindowTextW(w, text, 512);
+        if (owner == pid && lstrcmpW(cls, className) == 0 && (!title || lstrcmpW(text, title) == 0)) return w;
+    }
+    return nullptr;
 }
 
 std::wstring TakeMessageBox(DWORD pid, DWORD timeoutMs, std::wstring* caption) {
-    DWORD began = GetTickCount();
     timeoutMs = Patient(timeoutMs);
-    while (GetTickCount() - began < timeoutMs) {
+    for (DWORD began = GetTickCount(); GetTickCount() - began < timeoutMs; Sleep(20)) {
         HWND box = FindProcessWindow(pid, L"#32770");
-        if (box) {
-            Sleep(50);  // let the box finish laying out its text
-            std::wstring text;
-            EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
-            if (caption) {
-                wchar_t title[256];
-                GetWindowTextW(box, title, 256);
-                *caption = title;
-            }
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-            PostMessageW(box, WM_CLOSE, 0, 0);
-            return text;
+        if (!box) continue;
+        Sleep(50);  // let the box finish laying out its text
+        std::wstring text;
+        wchar_t buf[2048];
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            GetClassNameW(c, buf, 64);
+            if (lstrcmpiW(buf, L"Static") || !GetWindowTextW(c, buf, 2048)) continue;
+            text += (text.empty() ? L"" : L"\n") + std::wstring(buf);
         }
-        Sleep(20);
+        if (caption) GetWindowTextW(box, buf, 256), *caption = buf;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        PostMessageW(box, WM_CLOSE, 0, 0);
+        return text;
     }
     return L"";
 }

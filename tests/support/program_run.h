@@ -41,8 +41,6 @@ public:
     // Starts the program with workingDir as its current folder (default: a
     // folder that is not its own) and waits for its bar window.
     bool Start(const std::wstring& workingDir = L"", DWORD timeoutMs = 15000);
-    // Starts it without waiting for anything.
-    bool Launch(const std::wstring& workingDir = L"");
     HWND Bar() const { return bar_; }
     DWORD ProcessId() const { return pi_.dwProcessId; }
     HANDLE Process() const { return pi_.hProcess; }
@@ -53,14 +51,11 @@ public:
     DWORD Close(DWORD timeoutMs = 15000);
     // Waits for the process to end by itself.
     DWORD WaitExit(DWORD timeoutMs = 15000);
-    // Milliseconds from Launch to the bar window being visible.
-    DWORD StartMs() const { return startMs_; }
 
 private:
     std::wstring folder_;
     PROCESS_INFORMATION pi_ = {};
     HWND bar_ = nullptr;
-    DWORD startMs_ = 0;
 };
 
 // The top-level window of the process with this class (and title, if given).
