@@ -170,20 +170,14 @@ void OnCommand(HWND d, int id, int code) {
 }
 
 INT_PTR CALLBACK ProfileDialogProc(HWND d, UINT msg, WPARAM wp, LPARAM lp) {
+    INT_PTR header;
+    if (DialogHeaderHandles(DLGHDR_PLAIN, msg, wp, lp, &header)) return header;
     switch (msg) {
     case WM_INITDIALOG: OnInitDialog(d, reinterpret_cast<ProfileDialogKind*>(lp)); return FALSE;
     case WM_SIZE:
         if (KindOf(d)) Layout(d);
         return TRUE;
     case WM_COMMAND: OnCommand(d, LOWORD(wp), HIWORD(wp)); return TRUE;
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(DialogHeaderCtlColor(DLGHDR_PLAIN, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
-    case WM_DRAWITEM: {
-        const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        if (item->CtlID != DLGHDR_PLAIN_LINE) return FALSE;
-        DialogDrawEtchedLine(item);
-        return TRUE;
-    }
     case WM_CLOSE: DialogFrameClose(d, IDCANCEL); return TRUE;
     }
     return FALSE;

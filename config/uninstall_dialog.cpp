@@ -116,6 +116,8 @@ void Layout(HWND d) {
 }
 
 INT_PTR CALLBACK UninstallProc(HWND d, UINT msg, WPARAM wp, LPARAM lp) {
+    INT_PTR header;
+    if (DialogHeaderHandles(DLGHDR_PLAIN, msg, wp, lp, &header)) return header;
     switch (msg) {
     case WM_INITDIALOG: OnInitDialog(d, reinterpret_cast<UninstallState*>(lp)); return TRUE;
     case WM_SIZE:
@@ -126,14 +128,6 @@ INT_PTR CALLBACK UninstallProc(HWND d, UINT msg, WPARAM wp, LPARAM lp) {
         if (LOWORD(wp) == IDOK) OnUninstall(d);
         if (LOWORD(wp) == IDCANCEL) EndDialog(d, UNINSTALL_CANCELLED);
         return TRUE;
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(DialogHeaderCtlColor(DLGHDR_PLAIN, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
-    case WM_DRAWITEM: {
-        const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        if (item->CtlID != DLGHDR_PLAIN_LINE) return FALSE;
-        DialogDrawEtchedLine(item);
-        return TRUE;
-    }
     case WM_CLOSE: EndDialog(d, UNINSTALL_CLOSED); return TRUE;
     }
     return FALSE;

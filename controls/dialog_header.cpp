@@ -74,6 +74,18 @@ HBRUSH DialogHeaderCtlColor(DialogHeaderKind kind, HDC dc, HWND control) {
     return GetSysColorBrush(COLOR_WINDOW);
 }
 
+bool DialogHeaderHandles(DialogHeaderKind kind, UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) {
+    if (msg == WM_CTLCOLORSTATIC) {
+        *result = reinterpret_cast<INT_PTR>(DialogHeaderCtlColor(kind, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
+        return true;
+    }
+    if (msg != WM_DRAWITEM) return false;
+    const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+    *result = item->CtlID == static_cast<UINT>(DialogHeaderLineId(kind));
+    if (*result) DialogDrawEtchedLine(item);
+    return true;
+}
+
 void DialogDrawEtchedLine(const DRAWITEMSTRUCT* item) {
     RECT r = item->rcItem;
     DrawEdge(item->hDC, &r, BDR_SUNKENOUTER, BF_TOP | BF_BOTTOM);

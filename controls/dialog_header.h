@@ -56,3 +56,8 @@ HBRUSH DialogHeaderCtlColor(DialogHeaderKind kind, HDC dc, HWND control);
 // WM_DRAWITEM of an owner-drawn static that is an etched line (the band's
 // and any the dialog adds): a sunken two-pixel line.
 void DialogDrawEtchedLine(const DRAWITEMSTRUCT* item);
+
+// WM_CTLCOLORSTATIC and WM_DRAWITEM for a dialog whose only owner-drawn
+// control is its header's line: true when msg is one of them, with the
+// dialog procedure's answer in *result.
+bool DialogHeaderHandles(DialogHeaderKind kind, UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result);
