@@ -117,8 +117,6 @@ bool FaultGuardCall(FaultGuardProc proc, void* context, FaultInfo* info) {
     return false;
 }
 
-void FaultGuardShutdown() {}
-
 #else  // _WIN64
 
 // 64-bit: exception handling is driven by unwind tables, which product code
@@ -310,14 +308,6 @@ bool FaultGuardCall(FaultGuardProc proc, void* context, FaultInfo* info) {
         info->address = guard.address;
     }
     return false;
-}
-
-void FaultGuardShutdown() {
-    if (InterlockedCompareExchange(&g_state, 1, 2) != 2) return;
-    RemoveVectoredExceptionHandler(g_handler);
-    TlsFree(g_slot);
-    g_handler = nullptr;
-    InterlockedExchange(&g_state, 0);
 }
 
 #endif

@@ -28,6 +28,3 @@ bool FaultGuardCall(FaultGuardProc proc, void* context, FaultInfo* info);
 // any other code of error severity that is not a language exception.
 bool FaultGuardCatches(DWORD code);
 
-// Removes the process-wide handler (64-bit build; nothing in the 32-bit one).
-// For an orderly exit only: no guard may be active on any thread.
-void FaultGuardShutdown();
