@@ -76,18 +76,23 @@ TEST_F(ModulesLayoutRun, RowStandsAndIsFramedWhereAlignmentAndStylePutItAtEither
         };
         const int widths[] = {40, 60, 100};
         if (std::wstring(c.style) != L"separator") {
-            EXPECT_TRUE(WaitFor([&] { return marked(expected[0] - c.inflate, y0, y1); })) << "the first frame appears";
-            for (int m = 0; m < 3; m++) {
-                int left = expected[m] - c.inflate, right = expected[m] + widths[m] + c.inflate;
-                EXPECT_TRUE(marked(left, y0, y1) && marked(right - 1, y0, y1)) << "frame edges of " << m;
-            }
+            // The bar paints the frames after the row has moved: wait for all.
+            auto edges = [&] {
+                int found = 0;
+                for (int m = 0; m < 3; m++)
+                    found += marked(expected[m] - c.inflate, y0, y1) + marked(expected[m] + widths[m] + c.inflate - 1, y0, y1);
+                return found;
+            };
+            WaitFor([&] { return edges() == 6; });
+            EXPECT_EQ(6, edges()) << "both edges of the three frames";
             EXPECT_FALSE(marked(expected[0] - c.inflate - 1, y0, y1)) << "nothing before the row";
             EXPECT_FALSE(marked(expected[2] + 100 + c.inflate, y0, y1)) << "nothing after it";
         } else {
             // Eleven 2x2 dots zig-zag down the middle of each gap; none before the row.
+            auto x0Of = [&](int m) { return (expected[m - 1] + widths[m - 1] + 3 + expected[m] - 3) / 2 - 2; };
+            WaitFor([&] { return marked(x0Of(1), y0 + 20, y0 + 22) && marked(x0Of(2), y0 + 20, y0 + 22); });
             for (int m = 1; m < 3; m++) {
-                int x0 = (expected[m - 1] + widths[m - 1] + 3 + expected[m] - 3) / 2 - 2;
-                EXPECT_TRUE(WaitFor([&] { return marked(x0, y0, y0 + 2); })) << "gap " << m;
+                int x0 = x0Of(m);
                 for (int i = 0; i <= 20; i += 2) {
                     EXPECT_TRUE(marked(x0 + i % 4, y0 + i, y0 + i + 2) || marked(x0 + i % 4 + 1, y0 + i, y0 + i + 2)) << i;
                     EXPECT_FALSE(marked(x0 + (i + 2) % 4, y0 + i, y0 + i + 2)) << "the other side of the zig-zag " << i;
