@@ -210,6 +210,17 @@ void ModuleStoreActivated(ModuleRecord* record) {
         SettingsSetBool(path, ModuleHasWindow(record) ? 1 : 0);
 }
 
+PtrArray* ModulesOfPackage(const PackageRecord* package) {
+    PtrArray* mine = PtrArrayCreate();
+    ListLock lock(PluginSys.modules);
+    PtrArray* all = PluginSys.modules.items;
+    for (UINT i = 0; i < PtrArrayCount(all); i++) {
+        ModuleRecord* m = static_cast<ModuleRecord*>(PtrArrayGet(all, i));
+        if (m->package == package) PtrArrayAdd(mine, m);
+    }
+    return mine;
+}
+
 bool ModuleIsListed(const ModuleRecord* record) {
     return record && PluginSys.modules.items && ListContains(PluginSys.modules, record);
 }

@@ -3,6 +3,7 @@
 // PT_ requests the PluginThread executes for them.
 #include <windows.h>
 
+#include "core/runtime/ptr_array.h"
 #include "plugins/tovara2_sdk.h"
 
 enum : UINT {
@@ -50,6 +51,10 @@ void ModuleApplyActivated(ModuleRecord* record);
 void ModuleStoreActivated(ModuleRecord* record);
 
 bool ModuleIsListed(const ModuleRecord* record);
+// The package's modules, copied under the list's lock so that the caller can
+// send requests about them without it (the PluginThread takes the lock while
+// it changes the list). Free with PtrArrayDestroy.
+PtrArray* ModulesOfPackage(const PackageRecord* package);
 // The last registered module of the package with that name, or null.
 ModuleRecord* ModuleFind(const PackageRecord* package, const WCHAR* name);
 

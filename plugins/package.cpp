@@ -342,17 +342,7 @@ UINT_PTR WINAPI PackageRequestHandler(UINT code, UINT_PTR parameter) {
         if (!PackageIsLoaded(r) && PackageLoadLibrary(r) == 0) PackageRequestHandler(FW_INIT_PACKAGE, parameter);
         break;
     case FW_UNLOAD_PACKAGE: {
-        // Collected under the lock, handled without it: the PluginThread
-        // takes the lock itself while it changes the list.
-        PtrArray* mine = PtrArrayCreate();
-        {
-            ListLock lock(PluginSys.modules);
-            PtrArray* all = PluginSys.modules.items;
-            for (UINT i = 0; i < PtrArrayCount(all); i++) {
-                ModuleRecord* m = static_cast<ModuleRecord*>(PtrArrayGet(all, i));
-                if (m->package == r) PtrArrayAdd(mine, m);
-            }
-        }
+        PtrArray* mine = ModulesOfPackage(r);
         // Active modules save their settings and lose their windows while
         // their package can still serve them; then the package exits and
         // the records go.

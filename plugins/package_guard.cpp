@@ -209,15 +209,7 @@ void PackageCompleteFailure(PackageRecord* record, UINT what, const WCHAR* modul
     record->entry = nullptr;
     record->module = nullptr;
 
-    PtrArray* mine = PtrArrayCreate();
-    {
-        ListLock lock(PluginSys.modules);
-        PtrArray* all = PluginSys.modules.items;
-        for (UINT i = 0; i < PtrArrayCount(all); i++) {
-            ModuleRecord* m = static_cast<ModuleRecord*>(PtrArrayGet(all, i));
-            if (m->package == record) PtrArrayAdd(mine, m);
-        }
-    }
+    PtrArray* mine = ModulesOfPackage(record);
     for (UINT i = 0; i < PtrArrayCount(mine); i++)
         ModuleRequest(PT_UNREGISTER_MODULE, reinterpret_cast<UINT_PTR>(PtrArrayGet(mine, i)));
     PtrArrayDestroy(mine);
