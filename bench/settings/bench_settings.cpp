@@ -1,118 +1,122 @@
-// bench_settings [rounds]: for files of 1,000, 10,000 and 100,000 settings in
-// nested nodes, the time to open the store (load and build) and to close it
-// (save), each beside the floor of reading the file into memory and copying
-// it. Prints milliseconds (best of the rounds) and ratios.
+// bench_settings [settings] [rounds]: opening and saving the settings store
+// on a file of 10,000 settings (bench/common/bench_settings_file.h), beside
+// MSXML3 doing the same to the same file and beside reading the file.
+//
+// Fairness: MSXML3's figures are first uses in a fresh process (the anchor
+// program, bench/msxml_anchor), so ours are too: every round starts this
+// program again as a child for each operation, and each child times only its
+// one operation, after process start-up (and, for the anchor, after COM has
+// started and the DOMDocument exists). Both sides pay cold caches and a young
+// heap alike. Rounds interleave ours and the anchors.
+//
+// The save keeps its durability: the store writes a temporary file, flushes
+// it to the disk and moves it over the old one. MSXML's save() does not
+// flush, so the flush is reported as its own row, measured in the same child
+// right after the save as FlushFileBuffers of a file of the same size written
+// to the same folder, and the save row compares the rest.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_child.h"
+#include "bench/common/bench_report.h"
+#include "bench/common/bench_settings_file.h"
 #include "settings/settings_store.h"
-#include "settings/xml.h"
 
 namespace {
-double Now() {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Packages of modules of settings, as plug-ins leave them: ten settings per
-// module, ten modules per package, and some host keys at the top.
-std::wstring MakeFile(int settings) {
-    std::wstring t = L"\xFEFF<?xml version=\"1.0\" ?>\r\n<Tovara2>\r\n\t<default>Default</default>\r\n";
-    t += L"\t<profile name=\"Default\">\r\n";
-    t += L"\t\t<setting name=\"_alignment\" type=\"string\">left</setting>\r\n";
-    t += L"\t\t<setting name=\"_language\" type=\"num\">1033</setting>\r\n";
-    wchar_t line[256];
-    int made = 2;
-    for (int p = 0; made < settings; p++) {
-        swprintf(line, 256, L"\t\t<node name=\"Package%04d.dll\">\r\n", p);
-        t += line;
-        t += L"\t\t\t<setting name=\"_loaded\" type=\"bool\">true</setting>\r\n";
-        made++;
-        for (int m = 0; m < 10 && made < settings; m++) {
-            swprintf(line, 256, L"\t\t\t<node name=\"Module%02d\">\r\n", m);
-            t += line;
-            for (int s = 0; s < 10 && made < settings; s++, made++) {
-                if (s % 3 == 0)
-                    swprintf(line, 256, L"\t\t\t\t<setting name=\"key%02d\" type=\"num\">%d</setting>\r\n", s, made * 7);
-                else if (s % 3 == 1)
-                    swprintf(line, 256, L"\t\t\t\t<setting name=\"Key%02d\" type=\"string\">value &amp; %d</setting>\r\n", s, made);
-                else
-                    swprintf(line, 256, L"\t\t\t\t<setting name=\"flag%02d\" type=\"bool\">false</setting>\r\n", s);
-                t += line;
-            }
-            t += L"\t\t\t</node>\r\n";
-        }
-        t += L"\t\t</node>\r\n";
-    }
-    t += L"\t</profile>\r\n</Tovara2>\r\n";
-    return t;
-}
-
-void WriteWhole(const std::wstring& path, const std::wstring& text) {
+// FlushFileBuffers of `bytes` fresh bytes in a new file in that folder.
+double FlushMs(const std::wstring& folder, DWORD bytes) {
+    std::wstring path = folder + L"flush.tmp";
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::vector<char> data(bytes, 'x');
     DWORD written = 0;
-    WriteFile(h, text.data(), static_cast<DWORD>(text.size() * 2), &written, nullptr);
+    WriteFile(h, data.data(), bytes, &written, nullptr);
+    double t0 = BenchNow();
+    FlushFileBuffers(h);
+    double t1 = BenchNow();
     CloseHandle(h);
-}
-
-// Reading the file into memory and copying it once: what any load must pay.
-double FloorMs(const std::wstring& path) {
-    double t0 = Now();
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    DWORD size = GetFileSize(h, nullptr), read = 0;
-    std::vector<char> buffer(size), copy(size);
-    ReadFile(h, buffer.data(), size, &read, nullptr);
-    CloseHandle(h);
-    memcpy(copy.data(), buffer.data(), size);
-    double t1 = Now();
-    if (copy[0] != buffer[0]) abort();
+    DeleteFileW(path.c_str());
     return t1 - t0;
 }
+
+int Child(const wchar_t* mode, const wchar_t* path) {
+    if (!lstrcmpW(mode, L"open")) {
+        double t0 = BenchNow();
+        if (SettingsOpenFile(path, L"Tovara2") != 0) return 2;
+        BenchPrintMs(BenchNow() - t0);
+        return 0;  // left open: closing would save, which is not timed here
+    }
+    if (!lstrcmpW(mode, L"save")) {
+        if (SettingsOpenFile(path, L"Tovara2") != 0) return 2;
+        double t0 = BenchNow();
+        if (SettingsClose() != 0) return 3;
+        double save = BenchNow() - t0;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 4;
+        std::wstring folder(path);
+        folder.resize(folder.find_last_of(L"\\/") + 1);
+        std::printf("%.4f %.4f\n", save, FlushMs(folder, data.nFileSizeLow));
+        return 0;
+    }
+    return 1;
+}
+
+std::string FileBytes(const std::wstring& path) {
+    std::string bytes;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return bytes;
+    bytes.resize(GetFileSize(h, nullptr));
+    DWORD got = 0;
+    ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(h);
+    return bytes;
+}
+
+double First(const std::vector<double>& v, size_t i = 0) { return v.size() > i ? v[i] : 0; }
 }  // namespace
 
-int main(int argc, char** argv) {
-    int rounds = argc > 1 ? atoi(argv[1]) : 5;
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"tv2-bench-settings";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring path = folder + L"\\Settings.xml";
-    printf("%9s %9s %10s %10s %10s %10s %8s %8s\n", "settings", "KiB", "floor ms", "parse ms", "open ms", "close ms",
-           "open/fl", "close/fl");
-    for (int n : {1000, 10000, 100000}) {
-        std::wstring text = MakeFile(n);
-        WriteWhole(path, text);
-        double floor = 1e9, open = 1e9, close = 1e9, parse = 1e9;
-        for (int r = 0; r < rounds; r++) {
-            floor = std::min(floor, FloorMs(path));
-            double p0 = Now();
-            XmlDocument* document = XmlLoadFile(path.c_str());
-            parse = std::min(parse, Now() - p0);
-            XmlFreeNode(document);
-            double t0 = Now();
-            if (SettingsOpenFile(path.c_str(), L"Tovara2") != 0) return 1;
-            double t1 = Now();
-            DWORD v = 0;
-            if (SettingsGetNumber(L"Package0000.dll/Module00/key00", &v) != 0) return 2;
-            double t2 = Now();
-            if (SettingsClose() != 0) return 3;
-            double t3 = Now();
-            open = std::min(open, t1 - t0);
-            close = std::min(close, t3 - t2);
-        }
-        printf("%9d %9u %10.2f %10.2f %10.2f %10.2f %8.1f %8.1f\n", n, static_cast<unsigned>(text.size() * 2 / 1024),
-               floor, parse, open, close, open / floor, close / floor);
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc == 4 && !lstrcmpW(argv[1], L"child")) return Child(argv[2], argv[3]);
+    int settings = argc > 1 ? _wtoi(argv[1]) : 10000;
+    int rounds = argc > 2 ? _wtoi(argv[2]) : 11;
+
+    std::wstring folder = BenchScratchFolder(L"tv2-bench-settings");
+    std::wstring file = folder + L"Settings.xml", out = folder + L"msxml-out.xml";
+    if (!BenchWriteSettingsFile(file, settings)) return 1;
+    std::string original = FileBytes(file);
+    std::wstring self = BenchQuote(BenchExeFolder() + L"bench_settings.exe") + L" child ";
+    std::wstring anchor = BenchQuote(BenchSiblingExe(L"msxml_anchor")) + L" ";
+
+    BenchSeries open, load, floor, save, flush, saveAll, msxmlSave;
+    for (int r = 0; r < rounds; r++) {
+        open.Add(First(BenchChild(self + L"open " + BenchQuote(file))));
+        load.Add(First(BenchChild(anchor + L"load " + BenchQuote(file))));
+        floor.Add(First(BenchChild(anchor + L"read " + BenchQuote(file))));
+        std::vector<double> s = BenchChild(self + L"save " + BenchQuote(file));
+        saveAll.Add(First(s));
+        flush.Add(First(s, 1));
+        save.Add(First(s) - First(s, 1));
+        msxmlSave.Add(First(BenchChild(anchor + L"save " + BenchQuote(file) + L" " + BenchQuote(out))));
+        if (r == 0 && FileBytes(file) != original) std::printf("the save changed the file's bytes\n");
     }
-    DeleteFileW(path.c_str());
+    char what[96];
+    std::sprintf(what, "open %d settings (SettingsOpen), fresh process", settings);
+    BenchRow(what, open, "MSXML3 load(file), fresh process", load, "<= 0.4x");
+    std::sprintf(what, "open %d settings beside reading the file", settings);
+    BenchRow(what, open, "read-plus-copy floor (ReadFile)", floor, "-");
+    std::sprintf(what, "save %d settings (SettingsClose less the flush)", settings);
+    BenchRow(what, save, "MSXML3 save(), fresh process", msxmlSave, "<= 2x");
+    BenchRow("durability flush (FlushFileBuffers, same bytes)", flush, "MSXML3 save() beside it", msxmlSave,
+             "reported apart");
+    std::sprintf(what, "save %d settings with the flush", settings);
+    BenchRow(what, saveAll, "MSXML3 save(), fresh process", msxmlSave, "-");
+    DeleteFileW(file.c_str());
+    DeleteFileW(out.c_str());
     RemoveDirectoryW(folder.c_str());
     return 0;
 }
