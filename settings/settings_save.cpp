@@ -10,45 +10,82 @@ namespace {
 // How many unreadable copies of one file are kept before giving up.
 const UINT kMaxKeptCopies = 9999;
 
-// The file is written straight from the profiles into one memory block, in
-// the bytes the XML writer gives the same tree (tab-indented to at most 16,
-// CR LF, the five escapes): building the plug-in-visible document first cost
-// a dozen heap blocks per setting.
+// The file is written straight from the profiles, in the bytes the XML writer
+// gives the same tree (tab-indented to at most 16, CR LF, the five escapes):
+// building the plug-in-visible document first cost a dozen heap blocks per
+// setting. It goes out through one small buffer, reused, rather than a block
+// the size of the file, which the heap would have to grow and the system to
+// map afresh at every doubling.
+const DWORD kOutChars = 32768;
+
 struct Out {
+    HANDLE file;
     WCHAR* text;
-    DWORD used;
-    DWORD capacity;
+    DWORD used;    // characters waiting in text
+    DWORD bytes;   // bytes written so far
+    bool failed;   // a write failed or fell short
 };
 
-void Grow(Out* o, DWORD more) {
-    if (o->used + more <= o->capacity) return;
-    DWORD capacity = o->capacity ? o->capacity : 4096;
-    while (capacity < o->used + more) capacity *= 2;
-    o->text = static_cast<WCHAR*>(o->text ? MemRealloc(o->text, capacity * sizeof(WCHAR)) : MemAlloc(capacity * sizeof(WCHAR)));
-    o->capacity = capacity;
+void Drain(Out* o) {
+    if (!o->used) return;
+    DWORD bytes = o->used * sizeof(WCHAR), written = 0;
+    if (!WriteFile(o->file, o->text, bytes, &written, nullptr) || written != bytes) o->failed = true;
+    o->bytes += written;
+    o->used = 0;
 }
 
-void Put(Out* o, const WCHAR* s) {
-    DWORD n = static_cast<DWORD>(StrLen(s));
-    Grow(o, n);
-    for (DWORD i = 0; i < n; i++) o->text[o->used++] = s[i];
+// Room for n more characters, n at most kOutChars.
+inline void Room(Out* o, DWORD n) {
+    if (o->used + n > kOutChars) Drain(o);
 }
 
+void PutChars(Out* o, const WCHAR* s, DWORD n) {
+    while (n) {
+        if (o->used == kOutChars) Drain(o);
+        DWORD take = kOutChars - o->used < n ? kOutChars - o->used : n;
+        CopyMemory(o->text + o->used, s, take * sizeof(WCHAR));
+        o->used += take;
+        s += take;
+        n -= take;
+    }
+}
+
+void Put(Out* o, const WCHAR* s) { PutChars(o, s, static_cast<DWORD>(StrLen(s))); }
+
+// Runs without anything to escape go out in one copy; a settings file is
+// mostly such runs.
 void PutEscaped(Out* o, const WCHAR* s) {
-    for (; s && *s; s++) {
-        if (const WCHAR* entity = XmlEntityFor(*s)) {
-            Put(o, entity);
-        } else {
-            Grow(o, 1);
-            o->text[o->used++] = *s;
-        }
+    if (!s) return;
+    for (;;) {
+        const WCHAR* run = s;
+        const WCHAR* entity = nullptr;
+        for (; *s; s++)
+            if ((entity = XmlEntityFor(*s))) break;
+        PutChars(o, run, static_cast<DWORD>(s - run));
+        if (!*s) return;
+        Put(o, entity);
+        s++;
     }
 }
 
 void PutIndent(Out* o, UINT depth) {
     UINT tabs = depth < 16 ? depth : 16;
-    Grow(o, tabs);
+    Room(o, tabs);
     for (UINT i = 0; i < tabs; i++) o->text[o->used++] = L'\t';
+}
+
+// Signed decimal, as "%i" formats the 32 bits.
+void PutNumber(Out* o, DWORD number) {
+    WCHAR text[12];
+    WCHAR* p = text + 12;
+    bool negative = static_cast<LONG>(number) < 0;
+    DWORD magnitude = negative ? 0u - number : number;
+    do {
+        *--p = static_cast<WCHAR>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (negative) *--p = L'-';
+    PutChars(o, p, static_cast<DWORD>(text + 12 - p));
 }
 
 const WCHAR* TypeName(int type) {
@@ -62,12 +99,7 @@ const WCHAR* TypeName(int type) {
 
 void PutValue(Out* o, const Setting* s) {
     switch (s->type) {
-    case SETTING_NUM: {
-        WCHAR text[16];
-        wsprintfW(text, L"%i", s->number);
-        Put(o, text);
-        return;
-    }
+    case SETTING_NUM: PutNumber(o, s->number); return;
     case SETTING_STRING: PutEscaped(o, s->string); return;
     case SETTING_BOOL: Put(o, s->flag ? L"true" : L"false"); return;
     default: return;
@@ -145,7 +177,7 @@ void FolderOf(const WCHAR* path, WCHAR* folder) {
         lstrcpyW(folder, L".");
 }
 
-bool WriteReplacing(const Out& document, const WCHAR* path) {
+bool WriteReplacing(const WCHAR* path) {
     // A read-only file is not ours to replace. Writing it in place is refused
     // by the system; a rename over it is not refused everywhere (Wine allows
     // it), so it is checked here.
@@ -159,11 +191,13 @@ bool WriteReplacing(const Out& document, const WCHAR* path) {
         DeleteFileW(temp);
         return false;
     }
+    Out out = {file, static_cast<WCHAR*>(MemAlloc(kOutChars * sizeof(WCHAR))), 0, 0, false};
+    PutDocument(&out);
+    Drain(&out);
+    MemFree(out.text);
     // A full disk or a failing device shows as a short write: the old file
     // then stays as it was.
-    DWORD bytes = document.used * sizeof(WCHAR), written = 0;
-    bool complete = WriteFile(file, document.text, bytes, &written, nullptr) && written == bytes;
-    complete = complete && FlushFileBuffers(file) && GetFileSize(file, nullptr) == bytes;
+    bool complete = !out.failed && FlushFileBuffers(file) && GetFileSize(file, nullptr) == out.bytes;
     complete = CloseHandle(file) && complete;
     if (complete && MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     DeleteFileW(temp);
@@ -173,9 +207,5 @@ bool WriteReplacing(const Out& document, const WCHAR* path) {
 
 bool SettingsSave() {
     if (Store.keepUnreadable && !KeepUnreadableFile(Store.path)) return false;
-    Out document = {nullptr, 0, 0};
-    PutDocument(&document);
-    bool saved = WriteReplacing(document, Store.path);
-    MemFree(document.text);
-    return saved;
+    return WriteReplacing(Store.path);
 }
