@@ -4,16 +4,9 @@
 #include "core/runtime/wstr.h"
 #include "settings/settings_state.h"
 #include "settings/xml.h"
+#include "settings/xml_internal.h"
 
 namespace {
-// The document is thrown away after loading, so names and values are taken
-// out of it rather than copied: a settings file is mostly such strings.
-WCHAR* Take(WCHAR** field) {
-    WCHAR* s = *field;
-    *field = nullptr;
-    return s;
-}
-
 bool IsElementNamed(const XmlNode* node, const WCHAR* name) {
     return node && node->type == XML_ELEMENT && SettingsNameIs(static_cast<const XmlElement*>(node)->name, name);
 }
@@ -44,13 +37,13 @@ Setting* ReadSetting(XmlElement* element) {
     if (!name || !name->value || !text || !text->text) return nullptr;
     XmlAttribute* typeAttribute = FindAttribute(element, L"type");
     const WCHAR* type = typeAttribute ? typeAttribute->value : nullptr;
-    Setting* setting = SettingAdopt(Take(&name->value));
+    Setting* setting = SettingAdopt(StrDup(name->value));
     if (!type || SettingsNameIs(type, L"string")) {
         // A setting without a type (a hand-edited file) keeps its text as a
         // string rather than losing it at the next save; number and flag
         // reads still convert it.
         setting->type = SETTING_STRING;
-        setting->string = Take(&text->text);
+        setting->string = StrDup(text->text);
     } else if (SettingsNameIs(type, L"num")) {
         // "%i" writes large and negative numbers with a minus sign; reading
         // it back gives the same 32 bits.
@@ -66,7 +59,7 @@ Setting* ReadSetting(XmlElement* element) {
 SettingsNode* ReadNode(XmlElement* element) {
     XmlAttribute* name = FindAttribute(element, L"name");
     if (!name || !name->value || !*name->value) return nullptr;
-    SettingsNode* node = SettingsNodeAdopt(Take(&name->value));
+    SettingsNode* node = SettingsNodeAdopt(StrDup(name->value));
     PtrArray* children = element->children;
     for (UINT i = 0; children && i < children->count; i++) {
         XmlNode* child = static_cast<XmlNode*>(children->items[i]);
@@ -102,7 +95,11 @@ void SettingsLoad() {
     SettingsFreeProfiles();
     bool existed = FileIsThere(Store.path);
     WCHAR* defaultName = nullptr;
-    XmlDocument* document = XmlLoadFile(Store.path);
+    // The document is read and thrown away here, so it lives in an arena that
+    // goes as a whole; the store keeps heap copies of the strings it takes.
+    XmlArena arena;
+    XmlArenaInit(&arena);
+    XmlDocument* document = XmlLoadFileIn(Store.path, &arena);
     XmlElement* root = document ? XmlGetRoot(document) : nullptr;
     PtrArray* children = root ? root->children : nullptr;
     for (UINT i = 0; children && i < children->count; i++) {
@@ -115,10 +112,10 @@ void SettingsLoad() {
             // it then names no profile and the first one is taken.
             if (defaultName) MemFree(defaultName);
             XmlText* text = FirstText(static_cast<XmlElement*>(child));
-            defaultName = text ? Take(&text->text) : nullptr;
+            defaultName = text ? StrDup(text->text) : nullptr;
         }
     }
-    if (document) XmlFreeNode(document);
+    XmlArenaFree(&arena);
 
     // A file that is there but gave nothing (locked, odd length, malformed,
     // or not a settings file at all) is the user's: it is kept before the

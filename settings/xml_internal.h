@@ -19,6 +19,35 @@ inline const WCHAR* XmlEntityFor(WCHAR c) {
 // Heap copy of n characters plus a terminator.
 WCHAR* XmlCopyChars(const WCHAR* s, UINT n);
 
+// The size of the block a node of that type takes (0 for an unknown type),
+// and what XmlCreateNode sets in a zero-filled block besides the version.
+SIZE_T XmlNodeBlockSize(UINT type);
+void XmlNodeInit(XmlNode* n, UINT type);
+// Appends to one of the element's own lists (attributes or children), which
+// start in the element's block; every addition to them goes through here.
+void XmlListAdd(XmlElement* element, PtrArray* list, void* item);
+
+// A document that its caller only reads and then throws away whole (the
+// settings store reads its file this way; plug-ins never see that document)
+// lives in an arena: its nodes, strings and list slots are carved out of a
+// few large blocks and freed together, instead of a dozen heap blocks per
+// element taken and freed one by one. The tree has the same shape and
+// content that XmlParseText gives; it must not be changed nor passed to
+// XmlFreeNode.
+struct XmlArena {
+    void* chunks;  // newest first; each starts with a pointer to the one before
+    BYTE* next;
+    SIZE_T left;
+    SIZE_T chunkSize;
+};
+void XmlArenaInit(XmlArena* arena);
+void* XmlArenaAlloc(XmlArena* arena, SIZE_T size);
+void XmlArenaFree(XmlArena* arena);
+// As XmlParseText and XmlLoadFile (same results and error codes); with an
+// arena the document is built in it, without one on the heap.
+XmlDocument* XmlParseTextIn(const WCHAR* text, XmlArena* arena);
+XmlDocument* XmlLoadFileIn(const WCHAR* path, XmlArena* arena);
+
 // Result code of the most recent parse or load (process-wide).
 extern int g_xmlLastError;
 

@@ -16,27 +16,34 @@ inline void FreeString(WCHAR* s) {
 }
 
 // Element and document records carry their list headers in the same heap
-// block, right after the record, and take a slot block only when the first
-// item comes: a parsed settings file has one element per setting, and two
-// fewer heap calls each is most of what parsing costs. The headers remain
-// ordinary PtrArrays for every list operation; only freeing must know.
+// block, right after the record: a parsed settings file has one element per
+// setting, and fewer heap calls each is most of what parsing costs. An
+// element's lists also start in slots of that block (a setting has two
+// attributes and one text); a list moves to a heap slot block of its own
+// before PtrArray would grow it (at its sixteenth item), and from then on it
+// is an ordinary PtrArray. Only adding and freeing must know.
+struct InlineList {
+    PtrArray header;
+    void* slots[16];
+};
 struct ElementBlock {
     XmlElement e;
-    PtrArray attributes;
-    PtrArray children;
+    InlineList attributes;
+    InlineList children;
 };
 struct DocumentBlock {
     XmlDocument d;
     PtrArray misc;
 };
 
-// Frees one list and queues its items for freeing.
-void QueueList(XmlPtrStack* work, PtrArray* list, const PtrArray* inlineHeader) {
+// Frees one list and queues its items for freeing. inlineSlots is where the
+// list's items stand while they are in the node's own block, if they can.
+void QueueList(XmlPtrStack* work, PtrArray* list, const PtrArray* inlineHeader, void* const* inlineSlots) {
     if (!list) return;
     for (UINT i = list->count; i > 0; i--) XmlStackPush(work, list->items[i - 1]);
     if (list != inlineHeader) {
         PtrArrayDestroy(list);
-    } else if (list->items) {
+    } else if (list->items && list->items != inlineSlots) {
         MemFree(list->items);
     }
 }
@@ -69,31 +76,84 @@ void XmlStackGrow(XmlPtrStack* s) {
     s->capacity = capacity;
 }
 
-XmlNode* WINAPI XmlCreateNode(UINT type) {
-    SIZE_T size;
+SIZE_T XmlNodeBlockSize(UINT type) {
     switch (type) {
-    case XML_DOCUMENT: size = sizeof(XmlDocument); break;
-    case XML_ELEMENT: size = sizeof(XmlElement); break;
-    case XML_ATTRIBUTE: size = sizeof(XmlAttribute); break;
-    case XML_TEXT: size = sizeof(XmlText); break;
-    case XML_COMMENT: size = sizeof(XmlComment); break;
-    case XML_PI: size = sizeof(XmlPi); break;
-    default: return nullptr;
+    case XML_DOCUMENT: return sizeof(DocumentBlock);
+    case XML_ELEMENT: return sizeof(ElementBlock);
+    case XML_ATTRIBUTE: return sizeof(XmlAttribute);
+    case XML_TEXT: return sizeof(XmlText);
+    case XML_COMMENT: return sizeof(XmlComment);
+    case XML_PI: return sizeof(XmlPi);
+    default: return 0;
     }
-    if (type == XML_DOCUMENT) size = sizeof(DocumentBlock);
-    if (type == XML_ELEMENT) size = sizeof(ElementBlock);
-    XmlNode* n = static_cast<XmlNode*>(MemAllocZero(size));
+}
+
+void XmlNodeInit(XmlNode* n, UINT type) {
     n->type = type;
     if (type == XML_DOCUMENT) {
         DocumentBlock* b = reinterpret_cast<DocumentBlock*>(n);
-        b->d.version = StrDup(L"1.0");
         b->d.misc = &b->misc;
     } else if (type == XML_ELEMENT) {
         ElementBlock* b = reinterpret_cast<ElementBlock*>(n);
-        b->e.attributes = &b->attributes;
-        b->e.children = &b->children;
+        b->e.attributes = &b->attributes.header;
+        b->e.children = &b->children.header;
+        InlineList* lists[] = {&b->attributes, &b->children};
+        for (InlineList* list : lists) {
+            list->header.items = list->slots;
+            list->header.capacity = 16;
+        }
     }
+}
+
+void XmlListAdd(XmlElement* element, PtrArray* list, void* item) {
+    ElementBlock* b = reinterpret_cast<ElementBlock*>(element);
+    InlineList* lists[] = {&b->attributes, &b->children};
+    for (InlineList* own : lists) {
+        if (list == &own->header && list->items == own->slots && list->count + 1 >= 16) {
+            void** items = static_cast<void**>(MemAlloc(16 * sizeof(void*)));
+            CopyMemory(items, own->slots, list->count * sizeof(void*));
+            list->items = items;
+        }
+    }
+    PtrArrayAdd(list, item);
+}
+
+XmlNode* WINAPI XmlCreateNode(UINT type) {
+    SIZE_T size = XmlNodeBlockSize(type);
+    if (!size) return nullptr;
+    XmlNode* n = static_cast<XmlNode*>(MemAllocZero(size));
+    XmlNodeInit(n, type);
+    if (type == XML_DOCUMENT) static_cast<XmlDocument*>(n)->version = StrDup(L"1.0");
     return n;
+}
+
+void XmlArenaInit(XmlArena* arena) { *arena = XmlArena{nullptr, nullptr, 0, 64 * 1024}; }
+
+void* XmlArenaAlloc(XmlArena* arena, SIZE_T size) {
+    // Every piece keeps pointer alignment, so nodes may follow strings.
+    size = (size + sizeof(void*) - 1) & ~(sizeof(void*) - 1);
+    if (size > arena->left) {
+        SIZE_T room = size > arena->chunkSize ? size : arena->chunkSize;
+        if (arena->chunkSize < 4 * 1024 * 1024) arena->chunkSize *= 2;
+        void** chunk = static_cast<void**>(MemAlloc(sizeof(void*) + room));
+        chunk[0] = arena->chunks;
+        arena->chunks = chunk;
+        arena->next = reinterpret_cast<BYTE*>(chunk + 1);
+        arena->left = room;
+    }
+    void* p = arena->next;
+    arena->next += size;
+    arena->left -= size;
+    return p;
+}
+
+void XmlArenaFree(XmlArena* arena) {
+    while (arena->chunks) {
+        void** chunk = static_cast<void**>(arena->chunks);
+        arena->chunks = chunk[0];
+        MemFree(chunk);
+    }
+    XmlArenaInit(arena);
 }
 
 // Depth first through an explicit work stack: a tree nested hundreds of
@@ -112,15 +172,15 @@ void WINAPI XmlFreeNode(XmlNode* node) {
             FreeString(d->version);
             FreeString(d->encoding);
             if (d->root) XmlStackPush(&work, d->root);
-            QueueList(&work, d->misc, &reinterpret_cast<DocumentBlock*>(d)->misc);
+            QueueList(&work, d->misc, &reinterpret_cast<DocumentBlock*>(d)->misc, nullptr);
             break;
         }
         case XML_ELEMENT: {
             XmlElement* e = static_cast<XmlElement*>(n);
             FreeString(e->name);
             ElementBlock* b = reinterpret_cast<ElementBlock*>(e);
-            QueueList(&work, e->children, &b->children);
-            QueueList(&work, e->attributes, &b->attributes);
+            QueueList(&work, e->children, &b->children.header, b->children.slots);
+            QueueList(&work, e->attributes, &b->attributes.header, b->attributes.slots);
             break;
         }
         case XML_ATTRIBUTE:
@@ -149,7 +209,7 @@ XmlElement* WINAPI XmlGetRoot(XmlDocument* document) { return AsDocument(documen
 void WINAPI XmlAppendChild(XmlElement* element, XmlNode* node) {
     if (!AsElement(element) || !node) return;
     if (node->type == XML_ELEMENT || node->type == XML_TEXT || node->type == XML_COMMENT || node->type == XML_PI)
-        PtrArrayAdd(element->children, node);
+        XmlListAdd(element, element->children, node);
 }
 
 UINT WINAPI XmlGetChildCount(XmlElement* element) { return AsElement(element) ? CountOf(element->children) : 0; }
@@ -193,11 +253,11 @@ void WINAPI XmlAddAttribute(XmlElement* element, const WCHAR* name, const WCHAR*
     XmlAttribute* a = static_cast<XmlAttribute*>(XmlCreateNode(XML_ATTRIBUTE));
     a->name = StrDup(name);
     a->value = StrDup(value ? value : L"");
-    PtrArrayAdd(element->attributes, a);
+    XmlListAdd(element, element->attributes, a);
 }
 
 void WINAPI XmlAppendAttribute(XmlElement* element, XmlAttribute* attribute) {
-    if (AsElement(element) && IsKind(attribute, XML_ATTRIBUTE)) PtrArrayAdd(element->attributes, attribute);
+    if (AsElement(element) && IsKind(attribute, XML_ATTRIBUTE)) XmlListAdd(element, element->attributes, attribute);
 }
 
 UINT WINAPI XmlGetAttributeCount(XmlElement* element) { return AsElement(element) ? CountOf(element->attributes) : 0; }

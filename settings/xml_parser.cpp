@@ -14,7 +14,46 @@ struct Parser {
     const WCHAR* p;  // the cursor
     int error;
     XmlPtrStack open;  // elements whose end tag is still to come
+    XmlArena* arena;   // where the tree goes; null for the heap
 };
+
+// Every node, string and list slot of the tree comes from here.
+XmlNode* NewNode(Parser* ps, UINT type) {
+    if (!ps->arena) return XmlCreateNode(type);
+    SIZE_T size = XmlNodeBlockSize(type);
+    XmlNode* n = static_cast<XmlNode*>(XmlArenaAlloc(ps->arena, size));
+    ZeroMemory(n, size);
+    XmlNodeInit(n, type);
+    return n;
+}
+
+WCHAR* CopyChars(Parser* ps, const WCHAR* s, UINT n) {
+    if (!ps->arena) return XmlCopyChars(s, n);
+    WCHAR* copy = static_cast<WCHAR*>(XmlArenaAlloc(ps->arena, (n + 1) * sizeof(WCHAR)));
+    CopyMemory(copy, s, n * sizeof(WCHAR));
+    copy[n] = 0;
+    return copy;
+}
+
+// owner is the element whose list it is, or null for the document's.
+void ListAdd(Parser* ps, XmlElement* owner, PtrArray* list, void* item) {
+    if (!ps->arena) {
+        if (owner)
+            XmlListAdd(owner, list, item);
+        else
+            PtrArrayAdd(list, item);
+        return;
+    }
+    // Arena lists double; the old slots stay in the arena until it goes.
+    if (list->count == list->capacity) {
+        UINT capacity = list->capacity ? list->capacity * 2 : 4;
+        void** items = static_cast<void**>(XmlArenaAlloc(ps->arena, capacity * sizeof(void*)));
+        if (list->count) CopyMemory(items, list->items, list->count * sizeof(void*));
+        list->items = items;
+        list->capacity = capacity;
+    }
+    list->items[list->count++] = item;
+}
 
 inline bool Fail(Parser* ps, int code) {
     ps->error = code;
@@ -49,8 +88,9 @@ constexpr Entity kEntities[] = {
 // collapsing every whitespace stretch to one space. Entities never decode to
 // whitespace, so one left-to-right pass gives the same result as decoding
 // first and collapsing afterwards.
-WCHAR* CopyDecoded(const WCHAR* s, UINT n) {
-    WCHAR* out = static_cast<WCHAR*>(MemAlloc((n + 1) * sizeof(WCHAR)));
+WCHAR* CopyDecoded(Parser* ps, const WCHAR* s, UINT n) {
+    WCHAR* out = ps->arena ? static_cast<WCHAR*>(XmlArenaAlloc(ps->arena, (n + 1) * sizeof(WCHAR)))
+                           : static_cast<WCHAR*>(MemAlloc((n + 1) * sizeof(WCHAR)));
     UINT o = 0;
     bool inSpace = false;
     for (UINT i = 0; i < n;) {
@@ -111,7 +151,7 @@ bool ReadDeclarationPart(Parser* ps, const WCHAR* keyword, int length, bool allo
         if (!(IsAsciiAlnum(c) || c == L'_' || c == L'.' || c == L'-' || (allowColon && c == L':'))) break;
     }
     if (ps->p == start || *ps->p != quote) return Fail(ps, XML_ERR_SYNTAX);
-    *value = XmlCopyChars(start, static_cast<UINT>(ps->p - start));
+    *value = CopyChars(ps, start, static_cast<UINT>(ps->p - start));
     ps->p++;
     return true;
 }
@@ -143,7 +183,7 @@ bool ReadDeclaration(Parser* ps, XmlDocument* d) {
     SkipSpace(ps);
     WCHAR* version = nullptr;
     if (!ReadDeclarationPart(ps, L"version", 7, true, &version)) return false;
-    MemFree(d->version);
+    if (!ps->arena) MemFree(d->version);
     d->version = version;
     if (XmlIsSpace(*ps->p)) {
         SkipSpace(ps);
@@ -171,8 +211,8 @@ XmlNode* ReadComment(Parser* ps) {
         Fail(ps, XML_ERR_MARKUP);
         return nullptr;
     }
-    XmlComment* c = static_cast<XmlComment*>(XmlCreateNode(XML_COMMENT));
-    c->text = XmlCopyChars(start, static_cast<UINT>(q - start));
+    XmlComment* c = static_cast<XmlComment*>(NewNode(ps, XML_COMMENT));
+    c->text = CopyChars(ps, start, static_cast<UINT>(q - start));
     ps->p = q + 3;
     return c;
 }
@@ -200,9 +240,9 @@ XmlNode* ReadPi(Parser* ps) {
         Fail(ps, XML_ERR_MARKUP);
         return nullptr;
     }
-    XmlPi* pi = static_cast<XmlPi*>(XmlCreateNode(XML_PI));
-    pi->target = XmlCopyChars(target, n);
-    if (ps->p > data) pi->data = XmlCopyChars(data, static_cast<UINT>(ps->p - data));
+    XmlPi* pi = static_cast<XmlPi*>(NewNode(ps, XML_PI));
+    pi->target = CopyChars(ps, target, n);
+    if (ps->p > data) pi->data = CopyChars(ps, data, static_cast<UINT>(ps->p - data));
     ps->p += 2;
     return pi;
 }
@@ -216,8 +256,8 @@ XmlNode* ReadCdata(Parser* ps) {
         Fail(ps, XML_ERR_MARKUP);
         return nullptr;
     }
-    XmlText* t = static_cast<XmlText*>(XmlCreateNode(XML_TEXT));
-    t->text = XmlCopyChars(start, static_cast<UINT>(q - start));
+    XmlText* t = static_cast<XmlText*>(NewNode(ps, XML_TEXT));
+    t->text = CopyChars(ps, start, static_cast<UINT>(q - start));
     ps->p = q + 3;
     return t;
 }
@@ -237,7 +277,7 @@ bool ReadMisc(Parser* ps, XmlDocument* d) {
             return true;
         }
         if (!n) return false;
-        PtrArrayAdd(d->misc, n);
+        ListAdd(ps, nullptr, d->misc, n);
     }
 }
 
@@ -254,10 +294,10 @@ bool ReadAttribute(Parser* ps, XmlElement* e) {
     const WCHAR* q = start;
     while (*q && *q != quote && *q != L'<') q++;
     if (*q != quote) return Fail(ps, XML_ERR_SYNTAX);
-    XmlAttribute* a = static_cast<XmlAttribute*>(XmlCreateNode(XML_ATTRIBUTE));
-    a->name = XmlCopyChars(name, n);
-    a->value = CopyDecoded(start, static_cast<UINT>(q - start));
-    PtrArrayAdd(e->attributes, a);
+    XmlAttribute* a = static_cast<XmlAttribute*>(NewNode(ps, XML_ATTRIBUTE));
+    a->name = CopyChars(ps, name, n);
+    a->value = CopyDecoded(ps, start, static_cast<UINT>(q - start));
+    ListAdd(ps, e, e->attributes, a);
     ps->p = q + 1;
     return true;
 }
@@ -270,11 +310,11 @@ bool ReadStartTag(Parser* ps, XmlDocument* d, XmlElement* parent, bool* empty) {
     ps->p++;
     UINT n = NameLength(ps->p);
     if (!n) return Fail(ps, XML_ERR_SYNTAX);
-    XmlElement* e = static_cast<XmlElement*>(XmlCreateNode(XML_ELEMENT));
-    e->name = XmlCopyChars(ps->p, n);
+    XmlElement* e = static_cast<XmlElement*>(NewNode(ps, XML_ELEMENT));
+    e->name = CopyChars(ps, ps->p, n);
     ps->p += n;
     if (parent)
-        PtrArrayAdd(parent->children, e);
+        ListAdd(ps, parent, parent->children, e);
     else
         d->root = e;
     while (XmlIsSpace(*ps->p)) {
@@ -332,9 +372,9 @@ void ReadTextRun(Parser* ps, XmlElement* e) {
     // An empty run (at "]]>" or the end) is always followed by an error, so
     // it needs no node.
     if (onlySpace) return;
-    XmlText* t = static_cast<XmlText*>(XmlCreateNode(XML_TEXT));
-    t->text = CopyDecoded(start, static_cast<UINT>(q - start));
-    PtrArrayAdd(e->children, t);
+    XmlText* t = static_cast<XmlText*>(NewNode(ps, XML_TEXT));
+    t->text = CopyDecoded(ps, start, static_cast<UINT>(q - start));
+    ListAdd(ps, e, e->children, t);
 }
 
 // The root element and everything inside it.
@@ -366,13 +406,13 @@ bool ReadElementTree(Parser* ps, XmlDocument* d) {
             continue;
         }
         if (!n) return false;
-        PtrArrayAdd(e->children, n);
+        ListAdd(ps, e, e->children, n);
     }
     return true;
 }
 }  // namespace
 
-XmlDocument* WINAPI XmlParseText(const WCHAR* text) {
+XmlDocument* XmlParseTextIn(const WCHAR* text, XmlArena* arena) {
     g_xmlLastError = XML_OK;
     if (!text) {
         g_xmlLastError = XML_ERR_NO_TEXT;
@@ -382,21 +422,25 @@ XmlDocument* WINAPI XmlParseText(const WCHAR* text) {
     Parser ps;
     ps.p = text;
     ps.error = XML_OK;
+    ps.arena = arena;
     XmlStackInit(&ps.open);
-    XmlDocument* d = static_cast<XmlDocument*>(XmlCreateNode(XML_DOCUMENT));
+    XmlDocument* d = static_cast<XmlDocument*>(NewNode(&ps, XML_DOCUMENT));
+    if (arena) d->version = CopyChars(&ps, L"1.0", 3);
     bool ok = ReadDeclaration(&ps, d) && ReadMisc(&ps, d) && ReadElementTree(&ps, d) && ReadMisc(&ps, d);
     XmlStackFree(&ps.open);
     if (!ok) {
         g_xmlLastError = ps.error;
-        XmlFreeNode(d);
+        if (!arena) XmlFreeNode(d);
         return nullptr;
     }
     return d;
 }
 
+XmlDocument* WINAPI XmlParseText(const WCHAR* text) { return XmlParseTextIn(text, nullptr); }
+
 int WINAPI XmlGetLastError() { return g_xmlLastError; }
 
-XmlDocument* WINAPI XmlLoadFile(const WCHAR* path) {
+XmlDocument* XmlLoadFileIn(const WCHAR* path, XmlArena* arena) {
     g_xmlLastError = XML_OK;
     HANDLE file = path ? CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                        : INVALID_HANDLE_VALUE;
@@ -424,7 +468,9 @@ XmlDocument* WINAPI XmlLoadFile(const WCHAR* path) {
     buffer[read / 2] = 0;
     const WCHAR* text = buffer;
     if (read >= 2 && buffer[0] == 0xFEFF) text++;
-    XmlDocument* d = XmlParseText(text);
+    XmlDocument* d = XmlParseTextIn(text, arena);
     MemFree(buffer);
     return d;
 }
+
+XmlDocument* WINAPI XmlLoadFile(const WCHAR* path) { return XmlLoadFileIn(path, nullptr); }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <set>
 
+#include "settings/xml_internal.h"
 #include "settings_test_util.h"
 
 namespace {
@@ -72,13 +73,63 @@ int Exercise(const std::wstring& text) {
     XmlFreeNode(d);
     return code;
 }
+// Every field of a tree, in order (attributes and processing instructions
+// share one layout of two strings).
+std::wstring Dump(XmlNode* n) {
+    if (!n) return L"-";
+    std::wstring s = std::to_wstring(n->type) + L"(";
+    auto str = [&](const WCHAR* t) { s += t ? t : L"\x1", s += L'|'; };
+    auto list = [&](PtrArray* l) {
+        for (UINT i = 0; l && i < l->count; i++) s += Dump(static_cast<XmlNode*>(l->items[i]));
+        s += L';';
+    };
+    if (n->type == XML_DOCUMENT) {
+        XmlDocument* d = static_cast<XmlDocument*>(n);
+        str(d->version), str(d->encoding), s += std::to_wstring(d->standalone), list(d->misc), s += Dump(d->root);
+    } else if (n->type == XML_ELEMENT) {
+        XmlElement* e = static_cast<XmlElement*>(n);
+        str(e->name), list(e->attributes), list(e->children);
+    } else if (n->type == XML_ATTRIBUTE || n->type == XML_PI) {
+        str(static_cast<XmlPi*>(n)->target), str(static_cast<XmlPi*>(n)->data);
+    } else {
+        str(static_cast<XmlText*>(n)->text);
+    }
+    return s + L")";
+}
+
+// The settings store reads its file into an arena-owned document: the very
+// tree, or the very error, that XmlParseText gives.
+void ExpectArenaParseSame(const std::wstring& text) {
+    XmlDocument* heap = XmlParseText(text.c_str());
+    int code = XmlGetLastError();
+    XmlArena arena;
+    XmlArenaInit(&arena);
+    XmlDocument* inArena = XmlParseTextIn(text.c_str(), &arena);
+    EXPECT_EQ(code, XmlGetLastError());
+    EXPECT_EQ(Dump(heap), Dump(inArena));
+    XmlArenaFree(&arena);
+    XmlFreeNode(heap);
+}
 }  // namespace
 
 TEST_F(XmlTest, MutatedDocumentsNeverCrashOrLeak) {
     Rng rng{0x7A3C91E5u};
     std::set<int> codes;
-    for (int round = 0; round < 3000 && !HasFailure(); round++)
-        codes.insert(Exercise(Mutate(kCorpus[rng.Below(sizeof(kCorpus) / sizeof(kCorpus[0]))], rng)));
+    for (int round = 0; round < 3000 && !HasFailure(); round++) {
+        std::wstring text = Mutate(kCorpus[rng.Below(sizeof(kCorpus) / sizeof(kCorpus[0]))], rng);
+        codes.insert(Exercise(text));
+        ExpectArenaParseSame(text);
+    }
+    // Lists outgrow the slots inside an element's own block.
+    std::wstring wide = XML_DECL L"<r";
+    for (int i = 0; i < 40; i++) wide += L" a" + std::to_wstring(i) + L"='v'";
+    wide += L">";
+    for (int i = 0; i < 40; i++) wide += L"<e/>t";
+    ExpectArenaParseSame(wide + L"</r>");
+    EXPECT_EQ(XML_OK, Exercise(wide + L"</r>"));
+    Doc d(wide + L"</r>");
+    for (int i = 0; i < 40; i++) XmlAppendChild(d.root(), XmlCreateNode(XML_COMMENT)), XmlRemoveChild(d.root(), 0);
+    EXPECT_EQ(80u, XmlGetChildCount(d.root()));
     EXPECT_EQ((std::set<int>{XML_OK, XML_ERR_SYNTAX, XML_ERR_MARKUP, XML_ERR_END_TAG}), codes)
         << "the generator reaches success and every parse error";
 }
