@@ -13,7 +13,8 @@
 // it to the disk and moves it over the old one. MSXML's save() does not
 // flush, so the flush is reported as its own row, measured in the same child
 // right after the save as FlushFileBuffers of a file of the same size written
-// to the same folder, and the save row compares the rest.
+// to the same folder. The save row is SettingsClose whole, flush included;
+// the row without it subtracts that estimate round by round.
 #include <windows.h>
 
 #include <cstdio>
