@@ -62,7 +62,7 @@ void* ItemOf(const PtrArray* list, UINT index) { return list && index < list->co
 
 WCHAR* XmlCopyChars(const WCHAR* s, UINT n) {
     WCHAR* copy = static_cast<WCHAR*>(MemAlloc((n + 1) * sizeof(WCHAR)));
-    for (UINT i = 0; i < n; i++) copy[i] = s[i];
+    CopyMemory(copy, s, n * sizeof(WCHAR));
     copy[n] = 0;
     return copy;
 }

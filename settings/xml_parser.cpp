@@ -391,6 +391,12 @@ bool ReadElementTree(Parser* ps, XmlDocument* d) {
             continue;
         }
         if (*ps->p != L'<') return Fail(ps, XML_ERR_SYNTAX);
+        // A start tag's first letter can be no other markup's "!" or "?",
+        // under any comparison: the keyword tests are passed over for it.
+        if (IsAsciiAlnum(ps->p[1]) || ps->p[1] == L'_') {
+            if (!ReadStartTag(ps, d, e, &empty)) return false;
+            continue;
+        }
         XmlNode* n;
         if (XmlKeyword(ps->p, L"<![CDATA[", 9)) {
             ps->p += 9;
