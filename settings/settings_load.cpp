@@ -37,7 +37,7 @@ Setting* ReadSetting(XmlElement* element) {
     if (!name || !name->value || !text || !text->text) return nullptr;
     XmlAttribute* typeAttribute = FindAttribute(element, L"type");
     const WCHAR* type = typeAttribute ? typeAttribute->value : nullptr;
-    Setting* setting = SettingAdopt(StrDup(name->value));
+    Setting* setting = SettingCreate(name->value);
     if (!type || SettingsNameIs(type, L"string")) {
         // A setting without a type (a hand-edited file) keeps its text as a
         // string rather than losing it at the next save; number and flag

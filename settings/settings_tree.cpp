@@ -6,11 +6,11 @@
 
 namespace {
 int CompareSettings(const void* a, const void* b) {
-    return lstrcmpiW(static_cast<const Setting*>(a)->name, static_cast<const Setting*>(b)->name);
+    return SettingsNameOrder(static_cast<const Setting*>(a)->name, static_cast<const Setting*>(b)->name);
 }
 
 int CompareNodes(const void* a, const void* b) {
-    return lstrcmpiW(static_cast<const SettingsNode*>(a)->name, static_cast<const SettingsNode*>(b)->name);
+    return SettingsNameOrder(static_cast<const SettingsNode*>(a)->name, static_cast<const SettingsNode*>(b)->name);
 }
 
 const WCHAR* SettingName(const void* item) { return static_cast<const Setting*>(item)->name; }
@@ -24,7 +24,7 @@ int FindExact(const PtrArray* list, const WCHAR* name, const WCHAR* (*nameOf)(co
     UINT lo = 0, hi = list->count;
     while (lo < hi) {
         UINT mid = lo + (hi - lo) / 2;
-        if (lstrcmpiW(nameOf(list->items[mid]), name) <= 0)
+        if (SettingsNameOrder(nameOf(list->items[mid]), name) <= 0)
             lo = mid + 1;
         else
             hi = mid;
@@ -65,20 +65,21 @@ SettingsNode* SettingsNodeAdopt(WCHAR* name) {
     return node;
 }
 
-Setting* SettingAdopt(WCHAR* name) {
-    Setting* setting = static_cast<Setting*>(MemAllocZero(sizeof(Setting)));
+// A setting's name never changes, so it lives in the setting's own block:
+// one heap block fewer per setting to take at load and to free at close.
+Setting* SettingCreate(const WCHAR* name) {
+    SIZE_T length = static_cast<SIZE_T>(StrLen(name)) + 1;
+    Setting* setting = static_cast<Setting*>(MemAllocZero(sizeof(Setting) + length * sizeof(WCHAR)));
     setting->type = SETTING_NONE;
-    setting->name = name;
+    setting->name = reinterpret_cast<WCHAR*>(setting + 1);
+    CopyMemory(setting->name, name, length * sizeof(WCHAR));
     return setting;
 }
 
 SettingsNode* SettingsNodeCreate(const WCHAR* name) { return SettingsNodeAdopt(StrDup(name)); }
 
-Setting* SettingCreate(const WCHAR* name) { return SettingAdopt(StrDup(name)); }
-
 void SettingFree(Setting* setting) {
     if (!setting) return;
-    MemFree(setting->name);
     if (setting->string) MemFree(setting->string);
     MemFree(setting);
 }
@@ -155,4 +156,18 @@ bool SettingsNameIs(const WCHAR* name, const WCHAR* keyword) {
         return false;
     }
     return *b == 0;
+}
+
+int SettingsNameOrder(const WCHAR* a, const WCHAR* b) {
+    const WCHAR *x = a, *y = b;
+    while (*x && *x == *y) x++, y++;
+    // Up to here both hold the very same characters; where both go on with
+    // a different decimal digit, the platform's order is decided by those
+    // two digits at its first level, whatever follows: digits have weights
+    // of their own, in their order, and join no other character into one
+    // sorting element. Names that differ in a number (Module01, Module02)
+    // are ordered without the platform's comparison, which is slow under
+    // Wine.
+    if (*x >= L'0' && *x <= L'9' && *y >= L'0' && *y <= L'9') return *x < *y ? -1 : 1;
+    return lstrcmpiW(a, b);
 }

@@ -19,12 +19,11 @@ struct SettingsNode {
     PtrArray* children;  // SettingsNode*, name order
 };
 
-// Both take their own copy of the name.
+// Both take their own copy of the name; a setting keeps it in its own block.
 SettingsNode* SettingsNodeCreate(const WCHAR* name);
 Setting* SettingCreate(const WCHAR* name);
-// Both take over name, a heap block.
+// Takes over name, a heap block.
 SettingsNode* SettingsNodeAdopt(WCHAR* name);
-Setting* SettingAdopt(WCHAR* name);
 void SettingsNodeFree(SettingsNode* node);
 void SettingFree(Setting* setting);
 // Everything under source, in its order, inserted by name into destination.
@@ -37,6 +36,9 @@ void SettingsNodeInsertChild(SettingsNode* node, SettingsNode* child);
 // last one. Returns the index, or -1 when there is none.
 int SettingsFindSetting(const SettingsNode* node, const WCHAR* name);
 int SettingsFindChild(const SettingsNode* node, const WCHAR* name);
+
+// Name order: negative, 0 or positive as lstrcmpiW(a, b) is.
+int SettingsNameOrder(const WCHAR* a, const WCHAR* b);
 
 // Leading '0'-'9' as an unsigned number in 32-bit arithmetic; 0 when the text
 // starts with anything else. allowMinus also takes one leading '-' and

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <set>
 
+#include "settings/settings_tree.h"
 #include "settings/xml_internal.h"
 #include "settings_test_util.h"
 
@@ -193,4 +194,18 @@ TEST(SettingsFuzz, MutatedFilesOpenAndSaveIntoReadableFiles) {
     }
     EXPECT_GT(keptCopies, rounds / 20) << "the run exercised unreadable files";
     EXPECT_LT(keptCopies, rounds) << "and readable ones";
+}
+
+TEST(SettingsFuzz, NameOrderIsThePlatformsOrder) {
+    const wchar_t kUnits[] = L"0159aAcChH-'_.\u00E9\u0301";
+    Rng r{77u};
+    for (int round = 0; round < 20000; round++) {
+        std::wstring a, b;
+        for (int n = r.Below(6); n > 0; n--) a += kUnits[r.Below(16)];
+        b = a;  // a shared start, then tails that often begin with digits
+        for (int n = r.Below(4); n > 0; n--) a += kUnits[r.Below(16)];
+        for (int n = r.Below(4); n > 0; n--) b += kUnits[r.Below(16)];
+        int platform = lstrcmpiW(a.c_str(), b.c_str()), ours = SettingsNameOrder(a.c_str(), b.c_str());
+        ASSERT_EQ((platform > 0) - (platform < 0), (ours > 0) - (ours < 0)) << "round " << round;
+    }
 }
