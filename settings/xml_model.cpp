@@ -18,13 +18,15 @@ inline void FreeString(WCHAR* s) {
 // Element and document records carry their list headers in the same heap
 // block, right after the record: a parsed settings file has one element per
 // setting, and fewer heap calls each is most of what parsing costs. An
-// element's lists also start in slots of that block (a setting has two
-// attributes and one text); a list moves to a heap slot block of its own
-// before PtrArray would grow it (at its sixteenth item), and from then on it
-// is an ordinary PtrArray. Only adding and freeing must know.
+// element's lists also start in a few slots of that block (a setting has two
+// attributes and one text); the item past them moves the list to a heap slot
+// block of its own, and from then on it is an ordinary PtrArray. While the
+// items stand in the block, PtrArray's growth rule does not hold for them, so
+// adding and removing go through InlineOf first.
+const UINT kInlineSlots = 4;
 struct InlineList {
     PtrArray header;
-    void* slots[16];
+    void* slots[kInlineSlots];
 };
 struct ElementBlock {
     XmlElement e;
@@ -48,11 +50,28 @@ void QueueList(XmlPtrStack* work, PtrArray* list, const PtrArray* inlineHeader, 
     }
 }
 
-// Unlink and free the item at index of a list; out of range does nothing.
-void RemoveAt(PtrArray* list, UINT index) {
+// The element's own list that list is, while its items still stand in the
+// element's block; else null.
+InlineList* InlineOf(XmlElement* element, PtrArray* list) {
+    if (!element || !list) return nullptr;
+    ElementBlock* b = reinterpret_cast<ElementBlock*>(element);
+    InlineList* lists[] = {&b->attributes, &b->children};
+    for (InlineList* own : lists)
+        if (list == &own->header && list->items == own->slots) return own;
+    return nullptr;
+}
+
+// Unlink and free the item at index of a list (one of owner's, when owner is
+// given); out of range does nothing.
+void RemoveAt(XmlElement* owner, PtrArray* list, UINT index) {
     if (!list || index >= list->count) return;
     XmlNode* n = static_cast<XmlNode*>(list->items[index]);
-    PtrArrayRemoveAt(list, index);
+    if (InlineOf(owner, list)) {
+        MoveMemory(list->items + index, list->items + index + 1, (list->count - index - 1) * sizeof(void*));
+        list->count--;
+    } else {
+        PtrArrayRemoveAt(list, index);
+    }
     XmlFreeNode(n);
 }
 
@@ -100,20 +119,22 @@ void XmlNodeInit(XmlNode* n, UINT type) {
         InlineList* lists[] = {&b->attributes, &b->children};
         for (InlineList* list : lists) {
             list->header.items = list->slots;
-            list->header.capacity = 16;
+            list->header.capacity = kInlineSlots;
         }
     }
 }
 
 void XmlListAdd(XmlElement* element, PtrArray* list, void* item) {
-    ElementBlock* b = reinterpret_cast<ElementBlock*>(element);
-    InlineList* lists[] = {&b->attributes, &b->children};
-    for (InlineList* own : lists) {
-        if (list == &own->header && list->items == own->slots && list->count + 1 >= 16) {
-            void** items = static_cast<void**>(MemAlloc(16 * sizeof(void*)));
-            CopyMemory(items, own->slots, list->count * sizeof(void*));
-            list->items = items;
+    if (InlineList* own = InlineOf(element, list)) {
+        if (list->count < kInlineSlots) {
+            list->items[list->count++] = item;
+            return;
         }
+        // 16 slots: what PtrArray gives a list of this many items.
+        void** items = static_cast<void**>(MemAlloc(16 * sizeof(void*)));
+        CopyMemory(items, own->slots, list->count * sizeof(void*));
+        list->items = items;
+        list->capacity = 16;
     }
     PtrArrayAdd(list, item);
 }
@@ -230,7 +251,7 @@ WCHAR* WINAPI XmlGetText(XmlElement* element) {
 // Null or wrong-kind first arguments are ignored rather than trusted: the
 // table hands these to plug-ins.
 void WINAPI XmlRemoveChild(XmlElement* element, UINT index) {
-    if (AsElement(element)) RemoveAt(element->children, index);
+    if (AsElement(element)) RemoveAt(element, element->children, index);
 }
 
 void WINAPI XmlAppendMisc(XmlDocument* document, XmlNode* node) {
@@ -245,7 +266,7 @@ XmlNode* WINAPI XmlGetMisc(XmlDocument* document, UINT index) {
 }
 
 void WINAPI XmlRemoveMisc(XmlDocument* document, UINT index) {
-    if (AsDocument(document)) RemoveAt(document->misc, index);
+    if (AsDocument(document)) RemoveAt(nullptr, document->misc, index);
 }
 
 void WINAPI XmlAddAttribute(XmlElement* element, const WCHAR* name, const WCHAR* value) {
@@ -283,7 +304,7 @@ void WINAPI XmlGetAttributeValue(XmlElement* element, const WCHAR* name, WCHAR* 
 }
 
 void WINAPI XmlRemoveAttribute(XmlElement* element, UINT index) {
-    if (AsElement(element)) RemoveAt(element->attributes, index);
+    if (AsElement(element)) RemoveAt(element, element->attributes, index);
 }
 
 XmlIterator* WINAPI XmlOpenIterator(XmlElement* element, const WCHAR* name) {

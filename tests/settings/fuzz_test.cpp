@@ -131,6 +131,11 @@ TEST_F(XmlTest, MutatedDocumentsNeverCrashOrLeak) {
     Doc d(wide + L"</r>");
     for (int i = 0; i < 40; i++) XmlAppendChild(d.root(), XmlCreateNode(XML_COMMENT)), XmlRemoveChild(d.root(), 0);
     EXPECT_EQ(80u, XmlGetChildCount(d.root()));
+    Doc small(XML_DECL L"<r a='1' b='2'><e/>t</r>");
+    for (int i = 0; i < 12; i++) i < 6 ? XmlAddAttribute(small.root(), L"c", L"3") : XmlRemoveAttribute(small.root(), 0);
+    for (int i = 0; i < 5; i++) i < 2 ? XmlRemoveChild(small.root(), 0) : XmlAppendChild(small.root(), XmlCreateNode(XML_TEXT));
+    EXPECT_EQ(2u, XmlGetAttributeCount(small.root()));
+    EXPECT_EQ(3u, XmlGetChildCount(small.root()));
     EXPECT_EQ((std::set<int>{XML_OK, XML_ERR_SYNTAX, XML_ERR_MARKUP, XML_ERR_END_TAG}), codes)
         << "the generator reaches success and every parse error";
 }
