@@ -4,7 +4,6 @@
 
 #include "controls/dialog_frame.h"
 #include "controls/ubb_control.h"
-#include "core/runtime/app_state.h"
 #include "core/runtime/art.h"
 #include "core/runtime/owners.h"
 #include "core/runtime/res_string.h"
