@@ -7,8 +7,6 @@ set(TOVARA2_PRODUCT_FLAGS
   -fno-asynchronous-unwind-tables -fno-unwind-tables
   -ffunction-sections
   -municode -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
-# Files whose loops are start-up or exit latency trade size for speed.
-set(TOVARA2_HOT_FLAGS -O2)
 
 # The 32-bit product is optimised as one unit (link-time optimisation): it
 # inlines and drops across files what a per-file build must keep. Test
@@ -19,9 +17,10 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # x86 Windows needs no frame pointer to unwind, and guarantees only 4-byte
   # stack alignment anyway (the code uses no SSE that would want more).
   # Window procedures gain nothing from inlining beyond the smallest
-  # helpers. The limit holds for the hot files too: link-time optimisation
-  # merges the limits of all files into one, and keeping those files out of
-  # it to give them their own costs 4 KB.
+  # helpers. The limit holds for the -O2 files of settings/ too: link-time
+  # optimisation merges the limits of all files into one, and keeping those
+  # files out of it to give them their own costs 4 KB (their parse speed is
+  # the same within noise either way).
   list(APPEND TOVARA2_PRODUCT_FLAGS -fomit-frame-pointer -mpreferred-stack-boundary=2 -finline-limit=4)
 else()
   set(TOVARA2_LTO OFF)
