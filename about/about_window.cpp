@@ -4,7 +4,7 @@
 
 #include "controls/dialog_frame.h"
 #include "controls/ubb_control.h"
-#include "core/runtime/app_state.h"
+#include "core/runtime/art.h"
 #include "core/runtime/owners.h"
 #include "core/runtime/res_string.h"
 #include "core/runtime/skin.h"
@@ -137,8 +137,7 @@ bool AboutMakePictures(AboutState* s) {
     }
 
     ScopedWindowDC screen(nullptr);
-    s->picture.reset(
-        static_cast<HBITMAP>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0)));
+    s->picture.reset(ArtLoadBitmap(IDB_ABOUT));
     s->back.reset(CreateCompatibleBitmap(screen, kPictureWidth, kPictureHeight));
     s->pictureDC = CreateCompatibleDC(screen);
     s->backDC = CreateCompatibleDC(screen);

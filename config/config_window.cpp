@@ -12,6 +12,7 @@
 #include "controls/dialog_frame.h"
 #include "controls/fancy_button.h"
 #include "core/runtime/app_state.h"
+#include "core/runtime/art.h"
 #include "core/runtime/memory.h"
 #include "core/runtime/res_string.h"
 #include "core/runtime/skin.h"
@@ -414,7 +415,7 @@ int ConfigWindowOpen(const ConfigHost* host, int page) {
     Cfg.initialPage = page < 0 ? 0 : page;
     Cfg.icon = LoadIconW(AppInstance, MAKEINTRESOURCEW(IDI_TOVARA2));
     if (!Cfg.icon) Cfg.icon = LoadIconW(nullptr, IDI_APPLICATION);
-    Cfg.picture = static_cast<HBITMAP>(LoadImageW(AppInstance, MAKEINTRESOURCEW(IDB_CONFIG_HEADER), IMAGE_BITMAP, 0, 0, 0));
+    Cfg.picture = ArtLoadBitmap(IDB_CONFIG_HEADER);
     Cfg.pageTemplate = DialogTemplateBuild(WS_CHILD | DS_CONTROL, 0, nullptr);
     const DialogFrame frame = {title, kMutexName, DLGFRAME_STYLE, 0};
     INT_PTR result = DialogFrameRun(frame, nullptr, ConfigWindowProc, 0, -1);

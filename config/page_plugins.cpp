@@ -23,6 +23,7 @@
 #include "controls/ubb_control.h"
 #include "controls/ubb_markup.h"
 #include "core/runtime/app_state.h"
+#include "core/runtime/art.h"
 #include "core/runtime/memory.h"
 #include "core/runtime/ptr_array.h"
 #include "core/runtime/res_string.h"
@@ -418,16 +419,13 @@ INT_PTR CALLBACK PanelProc(HWND panel, UINT msg, WPARAM wp, LPARAM) {
     return TRUE;
 }
 
-HBITMAP LoadArrow(int id) {
-    return static_cast<HBITMAP>(LoadImageW(AppInstance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
-}
 }  // namespace
 
 void PluginsPageCreate(HWND page) {
     Plg = PluginsPageState();
     Plg.page = page;
-    Plg.earlier = LoadArrow(IDB_ARROW_LEFT);
-    Plg.later = LoadArrow(IDB_ARROW_RIGHT);
+    Plg.earlier = ArtLoadBitmap(IDB_ARROW_LEFT);
+    Plg.later = ArtLoadBitmap(IDB_ARROW_RIGHT);
     Plg.previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PluginsPageProc)));
     Plg.panelTemplate = DialogTemplateBuild(WS_CHILD | DS_CONTROL, WS_EX_CONTROLPARENT, nullptr);

@@ -4,12 +4,13 @@
 #include <windows.h>
 
 // The page on which users report problems to the developers.
-#define FAULT_REPORT_LINK L"https://tovara2.example.org/issues"
+#define FAULT_REPORT_LINK "https://tovara2.example.org/issues"
 
-// Constant English texts (the same in every language) for an exception code;
-// codes outside the table get "Unknown" / "An unknown exception was encountered."
-const WCHAR* FaultShortName(DWORD code);
-const WCHAR* FaultDescription(DWORD code);
+// Constant English texts (the same in every language, ASCII) for an exception
+// code; codes outside the table get "Unknown" / "An unknown exception was
+// encountered."
+const char* FaultShortName(DWORD code);
+const char* FaultDescription(DWORD code);
 
 // The report as markup for the message box; heap text owned by the caller
 // (MemFree). Null names are shown empty.

@@ -8,7 +8,8 @@ Standard library only. Writes next to this script:
   about.bmp                        bitmap 103, the 288 x 272 About picture
   shakeit.wav                      wave SHAKEIT
 
-The outputs are checked in; run this again only after changing the art.
+The outputs are checked in; run this again only after changing the art,
+then pack_art.py, which packs the bitmaps the executable carries.
 Everything is deterministic, so a rerun reproduces the same bytes.
 """
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/runtime/art.h"
 #include "core/runtime/ptr_array.h"
 #include "core/runtime/res_string.h"
 #include "resources/resource_ids.h"
@@ -145,7 +146,7 @@ TEST(Resources, IconsPicturesSoundAndManifestLoad) {
     // around a dark arrow.
     HDC dc = CreateCompatibleDC(nullptr);
     for (int id : {IDB_ARROW_LEFT, IDB_ARROW_RIGHT, IDB_CONFIG_HEADER, IDB_ABOUT}) {
-        HBITMAP bmp = static_cast<HBITMAP>(LoadImageW(self, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
+        HBITMAP bmp = ArtLoadBitmap(id);
         ASSERT_TRUE(bmp) << id;
         HGDIOBJ old = SelectObject(dc, bmp);
         if (id <= IDB_ARROW_RIGHT) EXPECT_TRUE(GetPixel(dc, 15, 15) == RGB(255, 255, 255) && GetPixel(dc, 8, 8) != RGB(255, 255, 255));

@@ -23,11 +23,11 @@ TEST(FaultReport, TheTextNamesTheModuleAndTheFaultFromTheTable) {
               L"value by an integer divisor of zero.\n\nYou can help us track down the cause of the problem by "
               L"[link=https://tovara2.example.org/issues]submitting[/link] this problem to the developers.",
               Report(L"Clock", L"Test Package", L"crashy.dll", 0xC0000094));
-    EXPECT_STREQ(L"Datatype misalignment", FaultShortName(0x80000002));
-    EXPECT_STREQ(L"A breakpoint was encountered.", FaultDescription(0x80000003));
+    EXPECT_STREQ("Datatype misalignment", FaultShortName(0x80000002));
+    EXPECT_STREQ("A breakpoint was encountered.", FaultDescription(0x80000003));
     for (DWORD code : {0xC00000FDu, 0xE0001234u, 0u}) {
-        EXPECT_STREQ(L"Unknown", FaultShortName(code));
-        EXPECT_STREQ(L"An unknown exception was encountered.", FaultDescription(code));
+        EXPECT_STREQ("Unknown", FaultShortName(code));
+        EXPECT_STREQ("An unknown exception was encountered.", FaultDescription(code));
     }
 }
 
