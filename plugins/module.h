@@ -67,5 +67,7 @@ bool ModuleClassAddRef();
 void ModuleClassRelease();
 // A module window was destroyed other than by deactivation.
 void ModuleWindowGone(ModuleRecord* record);
+// Puts every module window's timer in step (module_window.cpp).
+void ModuleTimersAlign();
 LRESULT CALLBACK ModuleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 extern const WCHAR kModuleClass[];

@@ -33,6 +33,20 @@ void ModuleClassRelease() {
     if (g_classRefs > 0 && --g_classRefs == 0) UnregisterClassW(kModuleClass, AppInstance);
 }
 
+// Restarts every module's one-second timer at the same moment, so that all
+// of them fall due together and the idle PluginThread wakes once a second
+// for all its modules instead of once for each (every wake-up is a round
+// trip to the system, and under Wine to its server). Runs on the
+// PluginThread, which owns the windows; the timers keep their phase after.
+void ModuleTimersAlign() {
+    ListLock lock(PluginSys.modules);
+    PtrArray* all = PluginSys.modules.items;
+    for (UINT i = 0; i < PtrArrayCount(all); i++) {
+        ModuleRecord* m = static_cast<ModuleRecord*>(PtrArrayGet(all, i));
+        if (m->window) SetTimer(m->window, TV2_MODULE_TIMER_ID, 1000, nullptr);
+    }
+}
+
 LRESULT CALLBACK ModuleWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_NCCREATE: {
