@@ -187,13 +187,17 @@ static LRESULT ModuleProc(Module* m, HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case SM_RELOAD: ModuleLoad(m); return 0;
     case SM_RELEASE: ModuleRelease(m); return 1;
+    // Handled messages answer non-zero: the host gives a module's zero to
+    // the default procedure, whose WM_PAINT would begin and end an empty
+    // paint (a DC and server round trips) after every real one.
     case WM_TIMER:
-        if (wp == TV2_MODULE_TIMER_ID && --m->countdown <= 0) {
+        if (wp != TV2_MODULE_TIMER_ID) return 0;
+        if (--m->countdown <= 0) {
             m->countdown = ModuleInterval(m);
             ModuleRefresh(m);
         }
-        return 0;
-    case WM_PAINT: ModuleOnPaint(m, w); return 0;
+        return 1;
+    case WM_PAINT: ModuleOnPaint(m, w); return 1;
     case WM_ERASEBKGND: return 1;  // the paint covers every pixel
     case WM_GETTEXT: return ModuleOnGetText(m, wp, lp);
     case WM_GETTEXTLENGTH: return StrLength(m->text);
