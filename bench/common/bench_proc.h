@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -68,27 +69,52 @@ inline std::wstring BenchWineserverPid() {
     return servers.size() == 1 ? servers[0] : std::wstring();
 }
 
-// CPU time of every thread of a Linux process in milliseconds, from the
-// scheduler's nanosecond counts (/proc/<pid>/task/*/schedstat); the 10 ms
-// ticks of /proc/<pid>/stat are too coarse for seconds of idling. -1 when
-// unreadable.
-inline double BenchLinuxCpuMs(const std::wstring& pid) {
-    if (pid.empty()) return -1;
+// CPU time of a Linux process in milliseconds. `ms` sums the scheduler's
+// nanosecond counts of its live threads (/proc/<pid>/task/*/schedstat): the
+// 10 ms ticks of /proc/<pid>/stat are too coarse for seconds of idling. A
+// thread that ends takes its count with it, so `ticksMs` (stat, which keeps
+// the time of ended threads) and the thread list come along: BenchCpuSince
+// falls back to ticks when the list changed. ms < 0: unreadable.
+struct BenchCpu {
+    double ms, ticksMs;
+    std::wstring threads;
+};
+
+inline BenchCpu BenchLinuxCpu(const std::wstring& pid) {
+    BenchCpu c = {-1, -1, std::wstring()};
+    if (pid.empty()) return c;
     std::wstring tasks = L"Z:\\proc\\" + pid + L"\\task\\";
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileW((tasks + L"*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return -1;
+    if (find == INVALID_HANDLE_VALUE) return c;
     double ns = 0;
-    bool any = false;
     do {
         if (fd.cFileName[0] < L'0' || fd.cFileName[0] > L'9') continue;
         std::string s = BenchReadFile(tasks + fd.cFileName + L"\\schedstat");
         if (s.empty()) continue;
         ns += _strtoui64(s.c_str(), nullptr, 10);
-        any = true;
+        c.threads += std::wstring(fd.cFileName) + L" ";
     } while (FindNextFileW(find, &fd));
     FindClose(find);
-    return any ? ns / 1e6 : -1;
+    if (!c.threads.empty()) c.ms = ns / 1e6;
+    // utime and stime, fields 14 and 15, after the parenthesised name.
+    std::string stat = BenchReadFile(L"Z:\\proc\\" + pid + L"\\stat");
+    size_t close = stat.rfind(')');
+    if (close != std::string::npos) {
+        const char* p = stat.c_str() + close + 2;
+        for (int field = 3; field < 14 && *p; p++)
+            if (*p == ' ') field++;
+        char* end;
+        double user = strtod(p, &end);
+        c.ticksMs = (user + strtod(end, nullptr)) * 10;
+    }
+    return c;
+}
+
+// Milliseconds of CPU between two readings, or -1.
+inline double BenchCpuSince(const BenchCpu& a, const BenchCpu& b) {
+    if (a.ms < 0 || b.ms < 0) return -1;
+    return a.threads == b.threads ? b.ms - a.ms : b.ticksMs - a.ticksMs;
 }
 
 // Starts exe with its own folder current; false when it could not start.
@@ -128,20 +154,21 @@ inline bool BenchAnswers(HWND w) {
 
 // On screen as a user sees it: visible, answering, and neither the window nor
 // any visible child with anything left to paint; at least `children` visible
-// children of class childClass, each answering too.
+// children of class childClass, each answering too. The round trips come
+// last, so that polling a program still starting interrupts it least.
 inline bool BenchOnScreen(HWND w, const wchar_t* childClass, int children) {
-    if (!IsWindowVisible(w) || GetUpdateRect(w, nullptr, FALSE) || !BenchAnswers(w)) return false;
-    int counted = 0;
+    if (!IsWindowVisible(w) || GetUpdateRect(w, nullptr, FALSE)) return false;
+    std::vector<HWND> counted;
     for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         if (!IsWindowVisible(c)) continue;
         if (GetUpdateRect(c, nullptr, FALSE)) return false;
         wchar_t cls[64];
-        if (childClass && GetClassNameW(c, cls, 64) && lstrcmpW(cls, childClass) == 0) {
-            if (!BenchAnswers(c)) return false;
-            counted++;
-        }
+        if (childClass && GetClassNameW(c, cls, 64) && lstrcmpW(cls, childClass) == 0) counted.push_back(c);
     }
-    return counted >= children;
+    if (static_cast<int>(counted.size()) < children || !BenchAnswers(w)) return false;
+    for (HWND c : counted)
+        if (!BenchAnswers(c)) return false;
+    return true;
 }
 
 // Polls from outside until the process's window of class cls is on screen
@@ -153,7 +180,7 @@ inline HWND BenchWaitOnScreen(const PROCESS_INFORMATION& pi, const wchar_t* cls,
     for (double began = BenchNow(); BenchNow() - began < timeoutMs;) {
         if (!w) w = BenchFindWindow(pi.dwProcessId, cls);
         if (w && BenchOnScreen(w, childClass, children)) return w;
-        if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) return nullptr;
+        if (WaitForSingleObject(pi.hProcess, 2) == WAIT_OBJECT_0) return nullptr;
     }
     return nullptr;
 }

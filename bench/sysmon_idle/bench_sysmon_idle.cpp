@@ -25,13 +25,14 @@ std::wstring g_server;
 // CPU of the program (pid) and of the wineserver over `seconds` of idling.
 Window Idle(const std::wstring& pid, int seconds) {
     Window w = {};
-    double p0 = BenchLinuxCpuMs(pid), s0 = BenchLinuxCpuMs(g_server), t0 = BenchNow();
+    BenchCpu p0 = BenchLinuxCpu(pid), s0 = BenchLinuxCpu(g_server);
+    double t0 = BenchNow();
     Sleep(static_cast<DWORD>(seconds) * 1000);
-    double p1 = BenchLinuxCpuMs(pid), s1 = BenchLinuxCpuMs(g_server), t1 = BenchNow();
-    w.ok = (pid.empty() || (p0 >= 0 && p1 >= 0)) && s0 >= 0 && s1 >= 0;
-    w.programMs = p1 - p0;
-    w.serverMs = s1 - s0;
-    w.wallMs = t1 - t0;
+    BenchCpu p1 = BenchLinuxCpu(pid), s1 = BenchLinuxCpu(g_server);
+    w.wallMs = BenchNow() - t0;
+    w.programMs = pid.empty() ? 0 : BenchCpuSince(p0, p1);
+    w.serverMs = BenchCpuSince(s0, s1);
+    w.ok = w.programMs >= 0 && w.serverMs >= 0;
     return w;
 }
 
@@ -75,7 +76,7 @@ int main(int argc, char** argv) {
     if (seconds <= 0) seconds = 10;
     if (rounds <= 0) rounds = 10;
     g_server = BenchWineserverPid();
-    if (BenchLinuxCpuMs(g_server) < 0) {
+    if (BenchLinuxCpu(g_server).ms < 0) {
         std::printf("no wineserver found under Z:\\proc: this bench reads CPU from the Linux side of Wine\n");
         return 1;
     }
