@@ -125,10 +125,23 @@ void ModuleApplySettings(Module* m) {
     m->net.primed = FALSE;
 }
 
+// A rate needs two readings, so the network's first one only primes its
+// counters and shows the placeholder. It is taken just after the module has
+// painted (a timer comes after WM_PAINT): that first reading loads the
+// interface library, which held up the bar's first full paint at start-up.
+// Where the timer cannot be set (a load on another thread) it is taken now.
+constexpr UINT_PTR kPrimeTimer = 1;
+
 static void ModuleLoad(Module* m) {
     SettingsRead(m->record, m->kind, &m->settings);
     ModuleApplySettings(m);
-    KindOps(m->kind)->sample(m);  // rates only prime their counters here
+    if (m->kind == KIND_NETWORK && SetTimer(m->window, kPrimeTimer, 1, nullptr)) {
+        m->valid = FALSE;
+        m->percent = -1;
+        StrCopy(m->text, kPlaceholder, kTextChars);
+    } else {
+        KindOps(m->kind)->sample(m);  // rates only prime their counters here
+    }
     ModuleFitWidth(m);
     InvalidateRect(m->window, nullptr, FALSE);
     PopupRefresh(m);
@@ -191,6 +204,12 @@ static LRESULT ModuleProc(Module* m, HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     // the default procedure, whose WM_PAINT would begin and end an empty
     // paint (a DC and server round trips) after every real one.
     case WM_TIMER:
+        if (wp == kPrimeTimer) {
+            KillTimer(w, kPrimeTimer);
+            KindOps(m->kind)->sample(m);
+            PopupRefresh(m);
+            return 1;
+        }
         if (wp != TV2_MODULE_TIMER_ID) return 0;
         if (--m->countdown <= 0) {
             m->countdown = ModuleInterval(m);
