@@ -399,6 +399,19 @@ INT_PTR CALLBACK ConfigPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
     return FALSE;
 }
 
+namespace {
+// The tab control's library is loaded when a configuration window first
+// opens, not at start-up: nothing else of the program uses it, and loading
+// it (one class registration per control) was part of every start.
+void LoadCommonControls() {
+    HMODULE library = GetModuleHandleW(L"comctl32.dll");
+    if (!library) library = LoadLibraryW(L"comctl32.dll");
+    typedef void(WINAPI * InitFn)();
+    InitFn init = library ? reinterpret_cast<InitFn>(GetProcAddress(library, "InitCommonControls")) : nullptr;
+    if (init) init();
+}
+}  // namespace
+
 int ConfigWindowOpen(const ConfigHost* host, int page) {
     WCHAR title[512];
     BuildTitle(title);
@@ -410,7 +423,7 @@ int ConfigWindowOpen(const ConfigHost* host, int page) {
         DialogBringForward(title);
         return -1;
     }
-    InitCommonControls();
+    LoadCommonControls();
     Cfg.host = *host;
     Cfg.initialPage = page < 0 ? 0 : page;
     Cfg.icon = LoadIconW(AppInstance, MAKEINTRESOURCEW(IDI_TOVARA2));

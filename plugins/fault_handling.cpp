@@ -48,11 +48,6 @@ void DispatchOne(void* context) {
     DispatchMessageW(m);
 }
 
-bool IsModuleWindow(HWND w) {
-    WCHAR cls[32];
-    return GetClassNameW(w, cls, 32) && lstrcmpW(cls, kModuleClass) == 0;
-}
-
 // The listed module whose window this is, or null.
 ModuleRecord* ModuleOfWindow(HWND moduleWindow) {
     if (!moduleWindow) return nullptr;
@@ -129,7 +124,7 @@ HWND FaultModuleWindowOf(HWND window) {
     // back to the module that made them.
     HWND w = window;
     for (int i = 0; w && i < kChainLimit; i++) {
-        if (IsModuleWindow(w)) return w;
+        if (ModuleClassOf(w)) return w;
         w = GetParent(w);
     }
     return nullptr;

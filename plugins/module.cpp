@@ -62,6 +62,7 @@ UINT_PTR Activate(ModuleRecord* r) {
     // WM_CREATE) leaves the module inactive, and says so.
     if (!r->window) return MODULE_ERR_REQUEST;
     EntryOf(r)->counted = true;
+    ModuleTimersAlign();
     ModuleNotifyLoadSettings(r);
     LayoutPost();
     PluginSys.windowCount++;

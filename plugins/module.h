@@ -65,7 +65,11 @@ UINT_PTR ModuleRequest(UINT code, UINT_PTR parameter);
 // The Tovara2Module class, counted by records.
 bool ModuleClassAddRef();
 void ModuleClassRelease();
+// Whether the window is of the Tovara2Module class.
+bool ModuleClassOf(HWND window);
 // A module window was destroyed other than by deactivation.
 void ModuleWindowGone(ModuleRecord* record);
+// Puts every module window's timer in step (module_window.cpp).
+void ModuleTimersAlign();
 LRESULT CALLBACK ModuleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 extern const WCHAR kModuleClass[];

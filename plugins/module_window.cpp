@@ -9,6 +9,7 @@ const WCHAR kModuleClass[] = TV2_MODULE_CLASS;
 
 namespace {
 LONG g_classRefs;  // records alive; PluginThread only
+ATOM g_classAtom;
 
 ModuleRecord* ModuleFrom(HWND w) { return reinterpret_cast<ModuleRecord*>(GetWindowLongPtrW(w, 0)); }
 }  // namespace
@@ -23,14 +24,33 @@ bool ModuleClassAddRef() {
         wc.hInstance = AppInstance;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.lpszClassName = kModuleClass;
-        if (!RegisterClassExW(&wc)) return false;
+        g_classAtom = RegisterClassExW(&wc);
+        if (!g_classAtom) return false;
     }
     g_classRefs++;
     return true;
 }
 
 void ModuleClassRelease() {
-    if (g_classRefs > 0 && --g_classRefs == 0) UnregisterClassW(kModuleClass, AppInstance);
+    if (g_classRefs > 0 && --g_classRefs == 0 && UnregisterClassW(kModuleClass, AppInstance)) g_classAtom = 0;
+}
+
+// By the class atom: asked for every message the PluginThread dispatches,
+// where comparing class names cost a locale-aware string comparison each.
+bool ModuleClassOf(HWND w) { return g_classAtom && GetClassWord(w, GCW_ATOM) == g_classAtom; }
+
+// Restarts every module's one-second timer at the same moment, so that all
+// of them fall due together and the idle PluginThread wakes once a second
+// for all its modules instead of once for each (every wake-up is a round
+// trip to the system, and under Wine to its server). Runs on the
+// PluginThread, which owns the windows; the timers keep their phase after.
+void ModuleTimersAlign() {
+    ListLock lock(PluginSys.modules);
+    PtrArray* all = PluginSys.modules.items;
+    for (UINT i = 0; i < PtrArrayCount(all); i++) {
+        ModuleRecord* m = static_cast<ModuleRecord*>(PtrArrayGet(all, i));
+        if (m->window) SetTimer(m->window, TV2_MODULE_TIMER_ID, 1000, nullptr);
+    }
 }
 
 LRESULT CALLBACK ModuleWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {

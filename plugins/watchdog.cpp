@@ -154,11 +154,29 @@ void Check(ThreadWatch* watch, bool pluginThread, int* unsafeChecks) {
     if (first) PackageCompleteFailure(hang.package, hang.what, hang.inModule ? hang.module : nullptr, 0, true);
     if (pluginThread && PluginSys.windowCount == 0 && PluginSys.host.showWelcome) PluginSys.host.showWelcome(true);
 }
+
+// How long the watchdog may sleep: until the call in progress could first
+// count as hung, and while nothing is in progress, as long as a call would
+// need to hang. An idle bar then wakes it once in four seconds instead of
+// four times a second: every wake-up costs a round trip to the system.
+DWORD NextCheckMs(const ThreadWatch* const* watches, int count) {
+    DWORD wait = kHangMs, now = GetTickCount();
+    for (int i = 0; i < count; i++) {
+        const ThreadWatch* w = watches[i];
+        if (!w->thread || !w->depth || w->inHost) continue;
+        DWORD elapsed = now - w->since;
+        DWORD left = elapsed >= kHangMs ? kCheckMs : kHangMs - elapsed;
+        if (left < kCheckMs) left = kCheckMs;
+        if (left < wait) wait = left;
+    }
+    return wait;
+}
 }  // namespace
 
 DWORD WINAPI WatchdogMain(void*) {
     int unsafe[2] = {0, 0};
-    while (WaitForSingleObject(PluginSys.stopEvent, kCheckMs) == WAIT_TIMEOUT) {
+    const ThreadWatch* const watches[2] = {&PluginSys.watcherWatch, &PluginSys.pluginWatch};
+    while (WaitForSingleObject(PluginSys.stopEvent, NextCheckMs(watches, 2)) == WAIT_TIMEOUT) {
         Check(&PluginSys.watcherWatch, false, &unsafe[0]);
         Check(&PluginSys.pluginWatch, true, &unsafe[1]);
     }

@@ -1,11 +1,14 @@
 // The cost of one layout pass over 100 visible module windows on a bar
-// 1280 wide, each pass moving every window (alignment alternates between
-// left and right), and of drawing their frames in each style.
+// 1280 wide against a bare SetWindowPos loop over the same windows: the
+// worst case (alignment alternates between left and right, every window
+// moves) and the common one (one module in the middle changes width); and of
+// drawing their frames in each style.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
+
+#include "common/bench_report.h"
 
 #include "core/runtime/app_state.h"
 #include "plugins/layout.h"
@@ -23,21 +26,11 @@ void BenchModuleArea(RECT* area) {
 }
 LRESULT CALLBACK BarProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcW(w, m, wp, lp); }
 
-double Ms(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER f) {
-    return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 void Pump() {
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 }
 
-double Report(const char* what, std::vector<double>& ms) {
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-34s median %.3f ms  min %.3f ms  max %.3f ms  (%zu runs)\n", what, ms[ms.size() / 2], ms.front(),
-                ms.back(), ms.size());
-    return ms[ms.size() / 2];
-}
 }  // namespace
 
 int main() {
@@ -80,38 +73,34 @@ int main() {
     }
     Pump();
 
-    LARGE_INTEGER f, a, b;
-    QueryPerformanceFrequency(&f);
     std::vector<HWND> windows;
     for (int i = 0; i < kModules; i++)
         windows.push_back(static_cast<ModuleRecord*>(PtrArrayGet(PluginSys.modules.items, i))->window);
-    // Rounds interleave the pass with its floor, a bare SetWindowPos loop
+    // Rounds interleave each pass with its floor, a bare SetWindowPos loop
     // moving the same windows as far, so both see the same machine load.
     const wchar_t* alignments[] = {L"left", L"right"};
-    std::vector<double> pass, floor, passIdle, oneWidth;
+    BenchSeries pass, floor, passIdle, oneWidth, oneWidthFloor;
+    double t;
     for (int run = 0; run < kRuns; run++) {
         SettingsSetString(L"_alignment", alignments[run % 2]);
         LayoutRereadAlignmentAndStyle();
-        QueryPerformanceCounter(&a);
+        t = BenchNow();
         LayoutPass();
-        QueryPerformanceCounter(&b);
-        pass.push_back(Ms(a, b, f));
-        QueryPerformanceCounter(&a);
+        pass.Add(BenchNow() - t);
+        t = BenchNow();
         LayoutPass();  // nothing moves
-        QueryPerformanceCounter(&b);
-        passIdle.push_back(Ms(a, b, f));
+        passIdle.Add(BenchNow() - t);
         Pump();
 
         int shift = run % 2 ? 0 : 1100;
-        QueryPerformanceCounter(&a);
+        t = BenchNow();
         for (int i = 0; i < kModules; i++)
             SetWindowPos(windows[i], nullptr, shift + i * 2, 7, 8, 16, SWP_NOZORDER | SWP_NOACTIVATE);
-        QueryPerformanceCounter(&b);
-        floor.push_back(Ms(a, b, f));
+        floor.Add(BenchNow() - t);
         Pump();
     }
     // The common case: left-aligned, the middle module's width changes; only
-    // the modules after it move.
+    // it and the modules after it must move. Its floor moves just those, as far.
     SettingsSetString(L"_alignment", L"left");
     LayoutRereadAlignmentAndStyle();
     LayoutPass();
@@ -119,17 +108,21 @@ int main() {
     ModuleRecord* middle = static_cast<ModuleRecord*>(PtrArrayGet(PluginSys.modules.items, kModules / 2));
     for (int run = 0; run < kRuns; run++) {
         middle->descriptor.width = run % 2 ? 8 : 10;
-        QueryPerformanceCounter(&a);
+        t = BenchNow();
         LayoutPass();
-        QueryPerformanceCounter(&b);
-        oneWidth.push_back(Ms(a, b, f));
+        oneWidth.Add(BenchNow() - t);
+        Pump();
+        t = BenchNow();
+        for (int i = kModules / 2; i < kModules; i++)
+            SetWindowPos(windows[i], nullptr, 600 + i * 2 + run % 2 * 2, 7, 8, 16, SWP_NOZORDER | SWP_NOACTIVATE);
+        oneWidthFloor.Add(BenchNow() - t);
         Pump();
     }
-    double passMedian = Report("layout pass, every window moves", pass);
-    double floorMedian = Report("floor: bare SetWindowPos loop, 100", floor);
-    std::printf("%-34s %.2f (target <= 1.2)\n", "ratio pass / floor (medians)", passMedian / floorMedian);
-    Report("layout pass, middle width changes", oneWidth);
-    Report("layout pass, nothing moves", passIdle);
+    BenchRow("layout pass, 100 modules, every window moves", pass, "bare SetWindowPos loop over the 100", floor,
+             "<= 1.2x");
+    BenchRow("layout pass, 100 modules, one in the middle changes width", oneWidth,
+             "bare SetWindowPos loop over the 50 that change", oneWidthFloor, "moves only those");
+    std::printf("layout pass, nothing moves: %.3f / %.3f ms (min / median)\n", passIdle.Min(), passIdle.Median());
 
     HDC screen = GetDC(bar);
     HDC dc = CreateCompatibleDC(screen);
@@ -138,16 +131,13 @@ int main() {
     for (const wchar_t* style : {L"separator", L"etched", L"inset", L"outset"}) {
         SettingsSetString(L"_style", style);
         LayoutRereadAlignmentAndStyle();
-        std::vector<double> draw;
+        BenchSeries draw;
         for (int run = 0; run < kRuns; run++) {
-            QueryPerformanceCounter(&a);
+            t = BenchNow();
             ModulesDrawFrames(bar, dc);
-            QueryPerformanceCounter(&b);
-            draw.push_back(Ms(a, b, f));
+            draw.Add(BenchNow() - t);
         }
-        char what[64];
-        std::snprintf(what, sizeof what, "frames, %ls", style);
-        Report(what, draw);
+        std::printf("frames of 100 modules, %ls: %.3f / %.3f ms (min / median)\n", style, draw.Min(), draw.Median());
     }
     SelectObject(dc, old);
     DeleteObject(bitmap);

@@ -45,6 +45,19 @@ void BarOnChar(HWND bar, WCHAR c) {
     if (BarWordAdvance(kDisco, 5, &DiscoProgress, c)) SetTimer(bar, TIMER_DISCO, 50, nullptr);
 }
 
+namespace {
+// The sound library is loaded for the first shake, not at start-up, where
+// its load was part of every start; it stays loaded for the sound it plays
+// on after this returns.
+void PlayShakeSound() {
+    typedef BOOL(WINAPI * PlaySoundFn)(LPCWSTR, HMODULE, DWORD);
+    HMODULE winmm = GetModuleHandleW(L"winmm.dll");
+    if (!winmm) winmm = LoadLibraryW(L"winmm.dll");
+    PlaySoundFn play = winmm ? reinterpret_cast<PlaySoundFn>(GetProcAddress(winmm, "PlaySoundW")) : nullptr;
+    if (play) play(IDR_SHAKEIT_NAME, AppInstance, SND_RESOURCE | SND_ASYNC | SND_NOSTOP | SND_NOWAIT);
+}
+}  // namespace
+
 void BarOnShakeTimer(HWND bar) {
     DWORD now = GetTickCount();
     if (!Shaking) {
@@ -52,7 +65,7 @@ void BarOnShakeTimer(HWND bar) {
         ShakeStart = now;
         ShakeSavedPosition = Bar.position;
         // A missing sound or sound device only leaves the shake silent.
-        PlaySoundW(IDR_SHAKEIT_NAME, AppInstance, SND_RESOURCE | SND_ASYNC | SND_NOSTOP | SND_NOWAIT);
+        PlayShakeSound();
         return;
     }
     if (now - ShakeStart >= kShakeMs) {

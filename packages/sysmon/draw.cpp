@@ -2,11 +2,20 @@
 // module's back buffer (16 pixels high, already filled with the bar face).
 #include "sysmon.h"
 
+// Selects the font only when the DC does not hold it already, and leaves it
+// there: under Wine every font selected into a DC made for the screen asks
+// the X server's resource database for its antialiasing defaults again,
+// which was most of an idle module's cost. Fonts belong to the host and
+// outlive every DC here, so none needs putting back.
+static void UseFont(HDC dc, WORD fontStyle) {
+    HFONT font = HostFont(fontStyle);
+    if (GetCurrentObject(dc, OBJ_FONT) != font) SelectObject(dc, font);
+}
+
 int TextWidth(HDC dc, const WCHAR* text, WORD fontStyle) {
-    HGDIOBJ old = SelectObject(dc, HostFont(fontStyle));
+    UseFont(dc, fontStyle);
     SIZE size = {0, 0};
     GetTextExtentPoint32W(dc, text, StrLength(text), &size);
-    SelectObject(dc, old);
     return size.cx;
 }
 
@@ -21,14 +30,13 @@ int TemplateWidth(HDC dc, const WCHAR* text, WORD fontStyle) {
 }
 
 int DrawLabel(HDC dc, int x, const WCHAR* text, COLORREF color, WORD fontStyle) {
-    HGDIOBJ old = SelectObject(dc, HostFont(fontStyle));
+    UseFont(dc, fontStyle);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, color);
     SIZE size = {0, 0};
     int n = StrLength(text);
     GetTextExtentPoint32W(dc, text, n, &size);
     TextOutW(dc, x, (kModuleHeight - size.cy) / 2, text, n);
-    SelectObject(dc, old);
     return x + size.cx;
 }
 

@@ -56,6 +56,13 @@ static void ModuleReleaseGdi(Module* m) {
 // whole bar a layout pass.
 static void ModuleFitWidth(Module* m) {
     if (!m->memDC) return;
+    // A module's width depends on its settings and on its text only through
+    // the text's template (every kind measures digits as 0): a clock that
+    // ticks from 12:00:01 to 12:00:02 needs no measuring.
+    WCHAR key[kTextChars];
+    DigitsToZero(m->text, key, kTextChars);
+    if (m->measured[0] && StrEqual(key, m->measured)) return;
+    StrCopy(m->measured, key, kTextChars);
     int width = KindOps(m->kind)->measure(m, m->memDC) + 2 * kPad;
     if (width > kBufferWidth) width = kBufferWidth;
     if (width == m->width || !m->record || !g_host.callback) return;
@@ -64,14 +71,19 @@ static void ModuleFitWidth(Module* m) {
 }
 
 // Whether any part of the module can be seen: the bar collapsed by autohide
-// clips its modules away entirely, and the exposing expansion repaints them.
+// shrinks to a sliver that clips its modules away entirely, and the
+// exposing expansion repaints them. Told from the window rectangles, which
+// the system keeps in the process: asking for a DC's clip box instead costs
+// a DC, and under Wine a server round trip and a font set-up, every second.
 static bool ModuleInSight(HWND window) {
-    HDC dc = GetDC(window);
-    if (!dc) return true;
-    RECT box;
-    int region = GetClipBox(dc, &box);
-    ReleaseDC(window, dc);
-    return region != NULLREGION;
+    HWND bar = GetParent(window);
+    if (!IsWindowVisible(window)) return false;
+    if (!bar) return true;
+    RECT own, client, both;
+    GetWindowRect(window, &own);
+    GetClientRect(bar, &client);
+    MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return IntersectRect(&both, &own, &client) != FALSE;
 }
 
 // Most ticks change nothing a user can see (a disk's free space, a network
@@ -92,20 +104,44 @@ static void ModuleRefresh(Module* m) {
     PopupRefresh(m);
 }
 
+// Seconds between readings. Free disk space moves slowly and costs the
+// system a volume query each time, so it is read at most twice a minute
+// (and at once whenever the settings change); the other figures follow the
+// setting.
+static int ModuleInterval(const Module* m) {
+    const int kDiskSeconds = 30;
+    int interval = m->settings.interval;
+    return m->kind == KIND_DISK && interval < kDiskSeconds ? kDiskSeconds : interval;
+}
+
 // Colours may change with the settings; the accent brush is the only GDI
 // object that depends on them.
 void ModuleApplySettings(Module* m) {
     if (m->accentBrush) DeleteObject(m->accentBrush);
     m->accentBrush = CreateSolidBrush(ModuleAccentColor(m));
-    m->countdown = m->settings.interval;
+    m->countdown = ModuleInterval(m);
+    m->measured[0] = 0;  // labels, drives and the graph change widths
     m->cpu.primed = FALSE;  // intervals and interfaces change what a delta means
     m->net.primed = FALSE;
 }
 
+// A rate needs two readings, so the network's first one only primes its
+// counters and shows the placeholder. It is taken just after the module has
+// painted (a timer comes after WM_PAINT): that first reading loads the
+// interface library, which held up the bar's first full paint at start-up.
+// Where the timer cannot be set (a load on another thread) it is taken now.
+constexpr UINT_PTR kPrimeTimer = 1;
+
 static void ModuleLoad(Module* m) {
     SettingsRead(m->record, m->kind, &m->settings);
     ModuleApplySettings(m);
-    KindOps(m->kind)->sample(m);  // rates only prime their counters here
+    if (m->kind == KIND_NETWORK && SetTimer(m->window, kPrimeTimer, 1, nullptr)) {
+        m->valid = FALSE;
+        m->percent = -1;
+        StrCopy(m->text, kPlaceholder, kTextChars);
+    } else {
+        KindOps(m->kind)->sample(m);  // rates only prime their counters here
+    }
     ModuleFitWidth(m);
     InvalidateRect(m->window, nullptr, FALSE);
     PopupRefresh(m);
@@ -140,7 +176,7 @@ static void ModuleOnPaint(Module* m, HWND window) {
     RECT client;
     GetClientRect(window, &client);
     if (m->memDC) {
-        RECT all = {0, 0, kBufferWidth, kModuleHeight};
+        RECT all = {0, 0, client.right < kBufferWidth ? client.right : kBufferWidth, kModuleHeight};
         FillRect(m->memDC, &all, GetSysColorBrush(COLOR_BTNFACE));
         KindOps(m->kind)->paint(m, m->memDC, client.right);
         BitBlt(dc, 0, 0, client.right, client.bottom, m->memDC, 0, 0, SRCCOPY);
@@ -164,13 +200,23 @@ static LRESULT ModuleProc(Module* m, HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case SM_RELOAD: ModuleLoad(m); return 0;
     case SM_RELEASE: ModuleRelease(m); return 1;
+    // Handled messages answer non-zero: the host gives a module's zero to
+    // the default procedure, whose WM_PAINT would begin and end an empty
+    // paint (a DC and server round trips) after every real one.
     case WM_TIMER:
-        if (wp == TV2_MODULE_TIMER_ID && --m->countdown <= 0) {
-            m->countdown = m->settings.interval;
+        if (wp == kPrimeTimer) {
+            KillTimer(w, kPrimeTimer);
+            KindOps(m->kind)->sample(m);
+            PopupRefresh(m);
+            return 1;
+        }
+        if (wp != TV2_MODULE_TIMER_ID) return 0;
+        if (--m->countdown <= 0) {
+            m->countdown = ModuleInterval(m);
             ModuleRefresh(m);
         }
-        return 0;
-    case WM_PAINT: ModuleOnPaint(m, w); return 0;
+        return 1;
+    case WM_PAINT: ModuleOnPaint(m, w); return 1;
     case WM_ERASEBKGND: return 1;  // the paint covers every pixel
     case WM_GETTEXT: return ModuleOnGetText(m, wp, lp);
     case WM_GETTEXTLENGTH: return StrLength(m->text);

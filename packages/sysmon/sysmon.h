@@ -69,6 +69,7 @@ struct Module {
     ModuleSettings settings;
     int countdown;
     int width;       // last width told to the host
+    WCHAR measured[kTextChars];  // the text's template (digits as 0) when last measured; empty: measure again
     BOOL valid;      // last reading succeeded
     int percent;     // for the meter or graph; -1 when there is none
     WCHAR text[kTextChars];
