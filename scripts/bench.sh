@@ -9,6 +9,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 export WINEPREFIX=${TV2_BENCH_PREFIX:-/var/cache/tovara2/prefix-bench}
 tv2_install || exit 1
 tv2_build "$TV2_BUILD64" mingw-x86_64.cmake || exit 1
+# Always on a display of our own with Wine managing its windows: a window
+# manager on the caller's display adds its own waits to every start and exit.
+unset DISPLAY
 tv2_start_services || exit 1
 trap tv2_stop_services EXIT
 rows=$(mktemp)
