@@ -40,6 +40,27 @@ BYTE* Unpack(const BYTE* in, DWORD inSize, DWORD* size) {
     return nullptr;
 }
 
+// Where the pixels start, when the header is whole and the colour table and
+// the pixels it promises lie within the unpacked block, so that drawing it
+// never reads past its end; 0 otherwise.
+DWORD PixelOffset(const BITMAPINFOHEADER* h, DWORD size) {
+    if (size < sizeof(*h) || h->biSize != sizeof(*h)) return 0;
+    if (h->biWidth <= 0 || h->biWidth > 4096 || h->biHeight == 0 || h->biHeight > 4096 || h->biHeight < -4096)
+        return 0;
+    DWORD colours = h->biBitCount > 8 ? 0 : h->biClrUsed ? h->biClrUsed : 1u << h->biBitCount;
+    if (colours > 256) return 0;
+    DWORD rows = static_cast<DWORD>(h->biHeight < 0 ? -h->biHeight : h->biHeight);
+    DWORD pixels;
+    if (h->biCompression == BI_RGB)
+        pixels = (static_cast<DWORD>(h->biWidth) * h->biBitCount + 31) / 32 * 4 * rows;
+    else if (h->biCompression == BI_RLE8 || h->biCompression == BI_RLE4)
+        pixels = h->biSizeImage;
+    else
+        return 0;
+    DWORD offset = sizeof(*h) + colours * sizeof(RGBQUAD);
+    return offset + pixels <= size ? offset : 0;
+}
+
 }  // namespace
 
 HBITMAP ArtLoadBitmap(WORD id) {
@@ -50,12 +71,10 @@ HBITMAP ArtLoadBitmap(WORD id) {
     BYTE* dib = packed ? Unpack(packed, SizeofResource(AppInstance, info), &size) : nullptr;
     if (!dib) return nullptr;
     const BITMAPINFOHEADER* h = reinterpret_cast<const BITMAPINFOHEADER*>(dib);
-    DWORD colours = h->biBitCount > 8 ? 0 : h->biClrUsed ? h->biClrUsed : 1u << h->biBitCount;
     HBITMAP bitmap = nullptr;
-    if (size >= sizeof(*h) && h->biSize == sizeof(*h) && colours <= 256 &&
-        sizeof(*h) + colours * sizeof(RGBQUAD) < size) {
+    if (DWORD pixels = PixelOffset(h, size)) {
         HDC screen = GetDC(nullptr);
-        bitmap = CreateDIBitmap(screen, h, CBM_INIT, dib + sizeof(*h) + colours * sizeof(RGBQUAD),
+        bitmap = CreateDIBitmap(screen, h, CBM_INIT, dib + pixels,
                                 reinterpret_cast<const BITMAPINFO*>(dib), DIB_RGB_COLORS);
         ReleaseDC(nullptr, screen);
     }
