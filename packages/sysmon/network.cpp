@@ -7,10 +7,10 @@
 #include <ipifcons.h>
 
 typedef DWORD(WINAPI* GetIfTableFn)(MIB_IFTABLE*, ULONG*, BOOL);
+typedef DWORD(WINAPI* GetIfEntryFn)(MIB_IFROW*);
 
-static GetIfTableFn Lookup(HMODULE library) {
-    return library ? reinterpret_cast<GetIfTableFn>(reinterpret_cast<void*>(GetProcAddress(library, "GetIfTable")))
-                   : nullptr;
+static FARPROC Lookup(HMODULE library, const char* name) {
+    return library ? GetProcAddress(library, name) : nullptr;
 }
 
 static bool Countable(const MIB_IFROW& row) {
@@ -42,6 +42,66 @@ static MIB_IFTABLE* ReadTable(NetData& n) {
     return nullptr;
 }
 
+// Whether the row counts: the interface the user picked, by description, or
+// else every connected one but loopback.
+static bool Counted(const Module* m, const MIB_IFROW& row) {
+    if (!m->settings.iface[0]) return Countable(row);
+    WCHAR name[kInterfaceChars];
+    Description(row, name, kInterfaceChars);
+    return StrEqual(name, m->settings.iface);
+}
+
+// Sums the whole table and remembers which interfaces counted.
+static bool ReadAll(Module* m, DWORD now, DWORD* in, DWORD* out, int* active) {
+    NetData& n = m->net;
+    MIB_IFTABLE* table = ReadTable(n);
+    BOOL wasListed = n.listed;
+    n.listed = FALSE;
+    if (!table) return false;
+    int before = n.rowCount;
+    bool same = wasListed != FALSE;
+    n.rowCount = 0;
+    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+        const MIB_IFROW& row = table->table[i];
+        if (!Counted(m, row)) continue;
+        *in += row.dwInOctets;  // 32-bit counters: differences survive a wrap
+        *out += row.dwOutOctets;
+        ++*active;
+        if (n.rowCount < kNetRows) {
+            same = same && n.rowCount < before && n.rows[n.rowCount] == row.dwIndex;
+            n.rows[n.rowCount] = row.dwIndex;
+        }
+        ++n.rowCount;
+    }
+    // Another set of interfaces, even as many, makes no rate with the last sums.
+    if (wasListed && !(same && before == n.rowCount)) n.primed = FALSE;
+    // Nothing to follow, or too much, and the whole table is read again.
+    n.listed = n.getIfEntry && n.rowCount > 0 && n.rowCount <= kNetRows;
+    n.listTick = now;
+    return true;
+}
+
+// Between listings only the counted interfaces are read. An interface that
+// connects is seen at the next listing, at most 30 s on; one that goes, or
+// whose index now names another interface, makes the table be read at once.
+static bool ReadListed(Module* m, DWORD now, DWORD* in, DWORD* out, int* active) {
+    const DWORD kListMs = 30000;
+    NetData& n = m->net;
+    if (!n.listed || now - n.listTick >= kListMs) return false;
+    GetIfEntryFn fn = reinterpret_cast<GetIfEntryFn>(reinterpret_cast<void*>(n.getIfEntry));
+    DWORD sumIn = 0, sumOut = 0;
+    for (int i = 0; i < n.rowCount; ++i) {
+        MIB_IFROW row;
+        memset(&row, 0, sizeof(row));
+        row.dwIndex = n.rows[i];
+        if (fn(&row) != NO_ERROR || !Counted(m, row)) return false;
+        sumIn += row.dwInOctets;
+        sumOut += row.dwOutOctets;
+    }
+    *in = sumIn, *out = sumOut, *active = n.rowCount;
+    return true;
+}
+
 static void Placeholder(Module* m) {
     m->valid = FALSE;
     m->percent = -1;
@@ -53,29 +113,15 @@ static void NetworkSample(Module* m) {
     if (!n.loadTried) {
         n.loadTried = TRUE;  // once per activation: a missing library stays missing
         n.library = LoadLibraryW(L"iphlpapi.dll");
-        n.getIfTable = reinterpret_cast<FARPROC>(Lookup(n.library));
-    }
-    MIB_IFTABLE* table = ReadTable(n);
-    DWORD in = 0, out = 0;
-    int active = 0;
-    if (table) {
-        WCHAR name[kInterfaceChars];
-        for (DWORD i = 0; i < table->dwNumEntries; ++i) {
-            const MIB_IFROW& row = table->table[i];
-            if (m->settings.iface[0]) {
-                Description(row, name, kInterfaceChars);
-                if (!StrEqual(name, m->settings.iface)) continue;
-            } else if (!Countable(row)) {
-                continue;
-            }
-            in += row.dwInOctets;  // 32-bit counters: differences below survive a wrap
-            out += row.dwOutOctets;
-            ++active;
-        }
+        n.getIfTable = Lookup(n.library, "GetIfTable");
+        n.getIfEntry = Lookup(n.library, "GetIfEntry");
     }
     DWORD now = GetTickCount();
+    DWORD in = 0, out = 0;
+    int active = 0;
+    bool read = ReadListed(m, now, &in, &out, &active) || ReadAll(m, now, &in, &out, &active);
     // A chosen interface that has gone, or no table at all, reads as nothing.
-    if (!table || (m->settings.iface[0] && active == 0)) {
+    if (!read || (m->settings.iface[0] && active == 0)) {
         n.primed = FALSE;
         n.active = 0;
         Placeholder(m);
@@ -158,7 +204,7 @@ void NetworkListInterfaces(HWND combo) {
     NetData n;
     memset(&n, 0, sizeof(n));
     n.library = LoadLibraryW(L"iphlpapi.dll");
-    n.getIfTable = reinterpret_cast<FARPROC>(Lookup(n.library));
+    n.getIfTable = Lookup(n.library, "GetIfTable");
     if (MIB_IFTABLE* table = ReadTable(n)) {
         WCHAR name[kInterfaceChars];
         for (DWORD i = 0; i < table->dwNumEntries; ++i) {

@@ -123,6 +123,7 @@ void ModuleApplySettings(Module* m) {
     m->measured[0] = 0;  // labels, drives and the graph change widths
     m->cpu.primed = FALSE;  // intervals and interfaces change what a delta means
     m->net.primed = FALSE;
+    m->net.listed = FALSE;
 }
 
 // A rate needs two readings, so the network's first one only primes its

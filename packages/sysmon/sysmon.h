@@ -44,12 +44,20 @@ struct CpuData {
     int count, head;
 };
 
+constexpr int kNetRows = 8;
+
 struct NetData {
     BOOL loadTried;
     HMODULE library;
-    FARPROC getIfTable;
+    FARPROC getIfTable, getIfEntry;
     BYTE* table;  // GetIfTable buffer, grown only when an interface appears
     DWORD tableSize;
+    // The interfaces counted at the last listing, read one by one until the
+    // next: the whole table costs Wine several times one entry.
+    DWORD rows[kNetRows];
+    int rowCount;
+    BOOL listed;
+    DWORD listTick;
     DWORD lastIn, lastOut, lastTick;
     BOOL primed;
     ULONGLONG inRate, outRate, totalIn, totalOut;
