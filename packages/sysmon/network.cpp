@@ -1,13 +1,22 @@
 // Network: receive and send rates summed over the active interfaces (or the
 // one the user picked), from iphlpapi's interface table. The library is
 // loaded at run time so that a system without it shows a placeholder.
+// The newer entry (MIB_IF_ROW2) is looked up at run time, so the package
+// still loads where it is missing: only its declarations need the newer
+// headers.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
 #include "sysmon.h"
 
-#include <iprtrmib.h>
-#include <ipifcons.h>
+#include <winsock2.h>
+#include <ws2ipdef.h>
+#include <iphlpapi.h>
+#include <netioapi.h>
 
 typedef DWORD(WINAPI* GetIfTableFn)(MIB_IFTABLE*, ULONG*, BOOL);
 typedef DWORD(WINAPI* GetIfEntryFn)(MIB_IFROW*);
+typedef DWORD(WINAPI* GetIfEntry2Fn)(MIB_IF_ROW2*);
+typedef DWORD(WINAPI* IndexToLuidFn)(NET_IFINDEX, NET_LUID*);
 
 static FARPROC Lookup(HMODULE library, const char* name) {
     return library ? GetProcAddress(library, name) : nullptr;
@@ -77,7 +86,33 @@ static bool ReadAll(Module* m, DWORD now, DWORD* in, DWORD* out, int* active) {
     if (wasListed && !(same && before == n.rowCount)) n.primed = FALSE;
     // Nothing to follow, or too much, and the whole table is read again.
     n.listed = n.getIfEntry && n.rowCount > 0 && n.rowCount <= kNetRows;
+    n.byLuid = n.listed && n.getIfEntry2 && n.indexToLuid;
+    IndexToLuidFn toLuid = reinterpret_cast<IndexToLuidFn>(reinterpret_cast<void*>(n.indexToLuid));
+    for (int i = 0; n.byLuid && i < n.rowCount; ++i) {
+        NET_LUID luid;
+        n.byLuid = toLuid(n.rows[i], &luid) == NO_ERROR;
+        n.luids[i] = luid.Value;
+    }
     n.listTick = now;
+    return true;
+}
+
+// An interface read by LUID is the one listed (a LUID, unlike an index, is
+// never handed to another interface); it still counts while it is up.
+static bool ReadByLuid(Module* m, DWORD* in, DWORD* out) {
+    NetData& n = m->net;
+    GetIfEntry2Fn fn = reinterpret_cast<GetIfEntry2Fn>(reinterpret_cast<void*>(n.getIfEntry2));
+    DWORD sumIn = 0, sumOut = 0;
+    for (int i = 0; i < n.rowCount; ++i) {
+        MIB_IF_ROW2 row;
+        memset(&row, 0, sizeof(row));
+        row.InterfaceLuid.Value = n.luids[i];
+        if (fn(&row) != NO_ERROR) return false;
+        if (!m->settings.iface[0] && row.OperStatus != IfOperStatusUp) return false;
+        sumIn += static_cast<DWORD>(row.InOctets);  // the table's 32-bit counters
+        sumOut += static_cast<DWORD>(row.OutOctets);
+    }
+    *in = sumIn, *out = sumOut;
     return true;
 }
 
@@ -88,6 +123,11 @@ static bool ReadListed(Module* m, DWORD now, DWORD* in, DWORD* out, int* active)
     const DWORD kListMs = 30000;
     NetData& n = m->net;
     if (!n.listed || now - n.listTick >= kListMs) return false;
+    if (n.byLuid) {
+        if (!ReadByLuid(m, in, out)) return false;
+        *active = n.rowCount;
+        return true;
+    }
     GetIfEntryFn fn = reinterpret_cast<GetIfEntryFn>(reinterpret_cast<void*>(n.getIfEntry));
     DWORD sumIn = 0, sumOut = 0;
     for (int i = 0; i < n.rowCount; ++i) {
@@ -115,6 +155,8 @@ static void NetworkSample(Module* m) {
         n.library = LoadLibraryW(L"iphlpapi.dll");
         n.getIfTable = Lookup(n.library, "GetIfTable");
         n.getIfEntry = Lookup(n.library, "GetIfEntry");
+        n.getIfEntry2 = Lookup(n.library, "GetIfEntry2");
+        n.indexToLuid = Lookup(n.library, "ConvertInterfaceIndexToLuid");
     }
     DWORD now = GetTickCount();
     DWORD in = 0, out = 0;

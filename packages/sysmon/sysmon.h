@@ -49,14 +49,16 @@ constexpr int kNetRows = 8;
 struct NetData {
     BOOL loadTried;
     HMODULE library;
-    FARPROC getIfTable, getIfEntry;
+    FARPROC getIfTable, getIfEntry, getIfEntry2, indexToLuid;
     BYTE* table;  // GetIfTable buffer, grown only when an interface appears
     DWORD tableSize;
     // The interfaces counted at the last listing, read one by one until the
-    // next: the whole table costs Wine several times one entry.
+    // next (by LUID where the system has it: under Wine a third of the
+    // table's cost; by index else).
     DWORD rows[kNetRows];
+    ULONGLONG luids[kNetRows];
     int rowCount;
-    BOOL listed;
+    BOOL listed, byLuid;
     DWORD listTick;
     DWORD lastIn, lastOut, lastTick;
     BOOL primed;
