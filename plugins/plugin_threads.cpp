@@ -129,9 +129,12 @@ DWORD WINAPI FolderWatcherMain(void* mailbox) {
             retries++;
             failed = PackageScanFolder();
         } else if (r == WAIT_OBJECT_0 + 1) {
+            // Watching again before the scan: a file that arrives while the
+            // scan runs then wakes the next one (re-armed after it, the
+            // change would be lost until some other file changed).
+            FindNextChangeNotification(change);
             retries = 0;
             failed = PackageScanFolder();
-            FindNextChangeNotification(change);
         } else if (r == WAIT_OBJECT_0 + 2) {
             MSG m;
             while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
