@@ -84,11 +84,16 @@ TEST_F(PluginsRun, PluginsFolderFollowsCopiesSlowCopiesAndDeletions) {
     CloseHandle(in);
     HANDLE out = CreateFileW((plugins + L"\\slow.dll").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size() / 2), &n, nullptr);
-    Sleep(1500);
+    Sleep(700);
+    // Another arrives while the scan waits for that copy: the scan has
+    // listed the folder already, yet the arrival must not be missed.
+    ASSERT_TRUE(CopyFileW(probe.c_str(), (plugins + L"\\during.dll").c_str(), FALSE));
+    Sleep(800);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((plugins + L"\\slow.dll.log").c_str()));
     WriteFile(out, bytes.data() + bytes.size() / 2, static_cast<DWORD>(bytes.size() - bytes.size() / 2), &n, nullptr);
     CloseHandle(out);
     EXPECT_TRUE(WaitForLogLine(plugins + L"\\slow.dll.log", "REGISTERED M0"));
+    EXPECT_TRUE(WaitForLogLine(plugins + L"\\during.dll.log", "GET_INFO"));
     EXPECT_EQ(1, CountLines(ReadLogLines(plugins + L"\\slow.dll.log"), "GET_INFO"));
     // Deleted: the unloaded package goes, the loaded one stays.
     DeleteFileW((plugins + L"\\late.dll").c_str());
